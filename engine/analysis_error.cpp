@@ -19,7 +19,9 @@ const char* describe(FaultKind kind) noexcept
 } // namespace
 
 AnalysisError::AnalysisError(FaultKind kind, int step)
-    : std::runtime_error(describe(kind)), kind_(kind), step_(step)
+    : std::runtime_error(describe(kind))
+    , kind_(kind)
+    , step_(step)
 {
 }
 

@@ -9,7 +9,21 @@ namespace quanvik {
 
 // Text1..Text6 are the inputs (principal, margin ratio in percent, entry
 // price, exit price, lots, holding days); Text7..Text13 the results.
-enum class FieldId { Text1, Text2, Text3, Text4, Text5, Text6, Text7, Text8, Text9, Text10, Text11, Text12, Text13 };
+enum class FieldId {
+    Text1,
+    Text2,
+    Text3,
+    Text4,
+    Text5,
+    Text6,
+    Text7,
+    Text8,
+    Text9,
+    Text10,
+    Text11,
+    Text12,
+    Text13
+};
 
 // The analysis reads and writes texts through this and nothing else, so it
 // runs the same behind a window, a test or a fuzzer.
