@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QLabel>
+
+class QFont;
+
+// A label that wraps its caption with compact line spacing: one em from
+// baseline to baseline, as the dialog font the layout was drawn for had. With
+// the font's own line spacing the two-line notes would not fit their boxes.
+// Captions sit at the top of their box.
+class CaptionLabel : public QLabel {
+public:
+    explicit CaptionLabel(const QString& caption, QWidget* parent = nullptr);
+
+    static int linePitch(const QFont& font);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};

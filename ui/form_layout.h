@@ -1,0 +1,56 @@
+#pragma once
+
+#include "position_analysis.h"
+
+#include <cstdint>
+#include <span>
+
+// The form's fixed layout, as data. Positions are in twips from the top-left
+// corner of the client area; the form turns them into logical pixels and lets
+// Qt's high-DPI scaling take it from there.
+namespace quanvik {
+
+inline constexpr int TWIPS_PER_PIXEL = 15; // at 96 dpi
+inline constexpr int CLIENT_WIDTH_TWIPS = 5610;
+inline constexpr int CLIENT_HEIGHT_TWIPS = 6390;
+
+// Always exact: every coordinate in the table is a multiple of 15.
+constexpr int toPixels(int twips)
+{
+    return twips / TWIPS_PER_PIXEL;
+}
+
+enum class ControlKind { Label, TextBox, PushButton, Line };
+
+// Marks a control that keeps the style's own text colour.
+inline constexpr std::uint32_t SYSTEM_COLOUR = 0xFFFFFFFF;
+
+struct ControlSpec {
+    const char* name;
+    ControlKind kind;
+    const char* caption; // UTF-8; empty for text boxes and lines
+    // A line runs from (left, top) to (left + width, top + height).
+    int left;
+    int top;
+    int width;
+    int height;
+    int tabIndex;         // labels carry one too, but never take the focus
+    std::uint32_t colour; // 0xRRGGBB text colour, or SYSTEM_COLOUR
+};
+
+// Every control, in visual rows from top to bottom.
+std::span<const ControlSpec> formLayout() noexcept;
+
+// Ties each field to its text box and to the labels that name it, so the
+// accessible names, buddies and fault messages all come from one place.
+struct FieldBinding {
+    FieldId field;
+    const char* textBox;
+    const char* captionLabel;
+    const char* unitLabel; // nullptr where the box has no unit
+};
+
+// Text1..Text13 in FieldId order.
+std::span<const FieldBinding> fieldBindings() noexcept;
+
+} // namespace quanvik

@@ -1,0 +1,217 @@
+#include "quanvik_form.h"
+
+#include "caption_label.h"
+#include "form_layout.h"
+#include "form_setup.h"
+
+#include <QFrame>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <algorithm>
+#include <limits>
+#include <utility>
+#include <vector>
+
+using quanvik::AnalysisError;
+using quanvik::ControlKind;
+using quanvik::FaultKind;
+using quanvik::FieldId;
+using quanvik::toPixels;
+
+namespace {
+
+constexpr int LINE_THICKNESS = 2; // a sunken separator: one dark, one light row
+
+const QString FORM_ICON = QStringLiteral(":/quanvik/form.ico");
+
+// Never a default button (Enter in a text box must not run the analysis),
+// but Enter on the focused button presses it, as on every desktop.
+class AnalyzeButton final : public QPushButton {
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        if (enter && !event->isAutoRepeat() && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            click();
+            return;
+        }
+        QPushButton::keyPressEvent(event);
+    }
+};
+
+QString faultName(FaultKind kind)
+{
+    switch (kind) {
+    case FaultKind::DivisionByZero:
+        return QStringLiteral("除数为零");
+    case FaultKind::Overflow:
+        return QStringLiteral("溢出");
+    case FaultKind::InvalidOperation:
+        return QStringLiteral("无效运算");
+    }
+    return {};
+}
+
+bool isResult(FieldId field)
+{
+    return field >= FieldId::Text7;
+}
+
+} // namespace
+
+Quanvik::Quanvik(QWidget* parent)
+    : QWidget(parent,
+        Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+            | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
+{
+    quanvik::installChineseTranslation();
+    setObjectName(QStringLiteral("Quanvik"));
+    setWindowTitle(QStringLiteral("Quanvik"));
+    setWindowIcon(QIcon(FORM_ICON));
+    setFont(quanvik::formFont());
+    setFixedSize(toPixels(quanvik::CLIENT_WIDTH_TWIPS), toPixels(quanvik::CLIENT_HEIGHT_TWIPS));
+    buildControls();
+    bindFields();
+    box(FieldId::Text1)->setFocus();
+}
+
+void Quanvik::buildControls()
+{
+    std::vector<std::pair<int, QWidget*>> focusChain;
+    std::vector<QWidget*> stackedAbove;
+    for (const quanvik::ControlSpec& spec : quanvik::formLayout()) {
+        const QString caption = QString::fromUtf8(spec.caption);
+        QRect rect(toPixels(spec.left), toPixels(spec.top), toPixels(spec.width), toPixels(spec.height));
+        QWidget* control = nullptr;
+        switch (spec.kind) {
+        case ControlKind::Label: {
+            auto* label = new CaptionLabel(caption, this);
+            if (spec.colour != quanvik::SYSTEM_COLOUR) {
+                QPalette palette = label->palette();
+                palette.setColor(QPalette::WindowText, QColor::fromRgb(spec.colour));
+                label->setPalette(palette);
+            }
+            control = label;
+            break;
+        }
+        case ControlKind::TextBox: {
+            auto* edit = new QLineEdit(this);
+            edit->setMaxLength(std::numeric_limits<int>::max());
+            control = edit;
+            break;
+        }
+        case ControlKind::PushButton: {
+            auto* button = new AnalyzeButton(caption, this);
+            button->setAutoDefault(false);
+            button->setDefault(false);
+            connect(button, &QPushButton::clicked, this, &Quanvik::analyze);
+            control = button;
+            break;
+        }
+        case ControlKind::Line: {
+            auto* line = new QFrame(this);
+            line->setFrameShape(QFrame::HLine);
+            line->setFrameShadow(QFrame::Sunken);
+            rect.setHeight(LINE_THICKNESS);
+            control = line;
+            break;
+        }
+        }
+        control->setObjectName(QString::fromUtf8(spec.name));
+        control->setGeometry(rect);
+        if (spec.kind == ControlKind::TextBox || spec.kind == ControlKind::PushButton) {
+            focusChain.emplace_back(spec.tabIndex, control);
+            stackedAbove.push_back(control);
+        }
+    }
+
+    // Label20 reaches into Text11; the box must cover it, not the reverse.
+    for (QWidget* control : stackedAbove)
+        control->raise();
+
+    std::ranges::sort(focusChain, {}, &std::pair<int, QWidget*>::first);
+    for (std::size_t i = 1; i < focusChain.size(); ++i)
+        setTabOrder(focusChain[i - 1].second, focusChain[i].second);
+}
+
+void Quanvik::bindFields()
+{
+    for (const quanvik::FieldBinding& binding : quanvik::fieldBindings()) {
+        auto* edit = findChild<QLineEdit*>(QString::fromUtf8(binding.textBox), Qt::FindDirectChildrenOnly);
+        auto* caption =
+            findChild<QLabel*>(QString::fromUtf8(binding.captionLabel), Qt::FindDirectChildrenOnly);
+        Q_ASSERT(edit != nullptr && caption != nullptr);
+        boxes_[static_cast<std::size_t>(binding.field)] = edit;
+        captions_[static_cast<std::size_t>(binding.field)] = caption;
+        caption->setBuddy(edit);
+
+        QString name = caption->text();
+        if (binding.unitLabel != nullptr) {
+            const auto* unit =
+                findChild<QLabel*>(QString::fromUtf8(binding.unitLabel), Qt::FindDirectChildrenOnly);
+            name += QStringLiteral("（%1）").arg(unit->text());
+        }
+        edit->setAccessibleName(name);
+
+        if (isResult(binding.field)) {
+            // Only the analysis writes results; the window background marks them
+            // as read-only while their text stays selectable and copyable.
+            edit->setReadOnly(true);
+            QPalette palette = edit->palette();
+            palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+            edit->setPalette(palette);
+        }
+    }
+}
+
+std::string Quanvik::readText(FieldId field) const
+{
+    return box(field)->text().toStdString();
+}
+
+void Quanvik::writeText(FieldId field, const std::string& text)
+{
+    QLineEdit* edit = box(field);
+    edit->setText(QString::fromStdString(text));
+    // Show the start of a text too long for its box, not its end.
+    edit->setCursorPosition(0);
+}
+
+QLineEdit* Quanvik::box(FieldId field) const
+{
+    return boxes_[static_cast<std::size_t>(field)];
+}
+
+void Quanvik::analyze()
+{
+    try {
+        quanvik::PositionAnalysis().run(*this);
+    } catch (const AnalysisError& error) {
+        reportFault(error);
+    }
+}
+
+void Quanvik::reportFault(const AnalysisError& error)
+{
+    QStringList inputs;
+    for (FieldId field : quanvik::inputsOfStep(error.step())) {
+        inputs << captions_[static_cast<std::size_t>(field)]->text();
+    }
+
+    QMessageBox message(QMessageBox::Warning, QStringLiteral("Quanvik"),
+        QStringLiteral("分析未能完成：%1。").arg(faultName(error.kind())), QMessageBox::Ok, this);
+    if (!inputs.isEmpty())
+        message.setInformativeText(
+            QStringLiteral("请检查这些输入：%1。").arg(inputs.join(QStringLiteral("、"))));
+    message.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+    message.setFont(font());
+    message.exec();
+}

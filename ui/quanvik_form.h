@@ -1,0 +1,37 @@
+#pragma once
+
+#include "position_analysis.h"
+
+#include <QWidget>
+
+#include <array>
+
+class QLabel;
+class QLineEdit;
+
+namespace quanvik {
+class AnalysisError;
+}
+
+// The calculator window: six inputs, the Analyze button and seven results at
+// fixed positions. It only wires: the analysis reads and writes its text
+// boxes through FieldAccess, and a fault is reported in a message box.
+class Quanvik : public QWidget, public quanvik::FieldAccess {
+    Q_OBJECT
+
+public:
+    explicit Quanvik(QWidget* parent = nullptr);
+
+    std::string readText(quanvik::FieldId field) const override;
+    void writeText(quanvik::FieldId field, const std::string& text) override;
+
+private:
+    void buildControls();
+    void bindFields();
+    void analyze();
+    void reportFault(const quanvik::AnalysisError& error);
+    QLineEdit* box(quanvik::FieldId field) const;
+
+    std::array<QLineEdit*, 13> boxes_ {};
+    std::array<QLabel*, 13> captions_ {}; // names the inputs in a fault report
+};
