@@ -1,0 +1,13 @@
+# Differential check of the engine against an independent model in Python.
+# Included from tests/engine; paths are relative to this file.
+add_executable(field_runner ${CMAKE_CURRENT_LIST_DIR}/field_runner.cpp)
+quanvik_target_options(field_runner)
+target_link_libraries(field_runner PRIVATE quanvik_engine)
+
+find_package(Python3 COMPONENTS Interpreter)
+if(Python3_Interpreter_FOUND)
+    add_test(NAME engine_crosscheck
+        COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/crosscheck.py
+                --runner $<TARGET_FILE:field_runner>)
+    set_tests_properties(engine_crosscheck PROPERTIES LABELS engine TIMEOUT 300)
+endif()
