@@ -1,0 +1,34 @@
+# Debian package of the program: cpack -G DEB in the build tree writes
+# quanvik_<version>_<arch>.deb.
+
+set(CPACK_PACKAGE_NAME quanvik)
+set(CPACK_PACKAGE_VENDOR Quanvik)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "futures position calculator")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Quanvik plans one trade in a futures contract of 15 units per lot. From "
+    "the principal, the margin ratio, the entry and exit prices, the lots to "
+    "open and the days to hold it shows the most lots the principal can open, "
+    "the profit or loss net of commission and holding fee, the long and short "
+    "break-even prices and the risk rate at entry. The window is in "
+    "Simplified Chinese.")
+string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
+set(CPACK_PACKAGE_CONTACT "Quanvik maintainers <maintainers@quanvik.org>")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION math)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The form needs the platform plugins to open a window, a CJK font for its
+# captions and Qt's own zh_CN translation for the standard dialogs.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6core6 (>= 6.4), qt6-qpa-plugins, fonts-wqy-microhei, qt6-translations-l10n")
+# Adds the C and C++ runtime libraries with the versions the binary needs.
+find_program(QUANVIK_DPKG_SHLIBDEPS dpkg-shlibdeps)
+if(QUANVIK_DPKG_SHLIBDEPS)
+    set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+endif()
+
+set(CPACK_GENERATOR DEB)
+include(CPack)

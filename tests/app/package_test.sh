@@ -1,0 +1,160 @@
+#!/usr/bin/env bash
+# Checks of the Debian package, run by CTest from the build tree.
+#   package_test.sh build <cpack> <CPackConfig.cmake> <dir>
+#   package_test.sh contents|depends|starts|window <dir> <app id> <version>
+# Prints "SKIPPED:" and exits 0 when a tool it needs is missing.
+set -euo pipefail
+
+mode=$1
+shift
+
+skipUnless() {
+    for tool in "$@"; do
+        if ! command -v "$tool" >/dev/null; then
+            echo "SKIPPED: $tool is not installed"
+            exit 0
+        fi
+    done
+}
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+theDeb() {
+    local debs=("$1"/quanvik_*.deb)
+    if [ ${#debs[@]} -ne 1 ] || [ ! -f "${debs[0]}" ]; then
+        fail "expected one quanvik_*.deb in $1"
+    fi
+    echo "${debs[0]}"
+}
+
+# Extracts the package into a fresh folder removed when the script ends.
+extract() {
+    root=$(mktemp -d)
+    trap 'rm -rf "$root"' EXIT
+    dpkg-deb -x "$1" "$root"
+}
+
+case $mode in
+build)
+    cpack=$1 config=$2 dir=$3
+    rm -rf "$dir"
+    "$cpack" -G DEB --config "$config" -B "$dir"
+    deb=$(theDeb "$dir")
+    echo "built $deb ($(stat -c %s "$deb") bytes)"
+    ;;
+
+contents)
+    skipUnless dpkg-deb
+    dir=$1 appId=$2 version=$3
+    deb=$(theDeb "$dir")
+    [ "$(basename "$deb")" = "quanvik_${version}_$(dpkg-deb -f "$deb" Architecture).deb" ] ||
+        fail "file name $(basename "$deb")"
+    listing=$(dpkg-deb -c "$deb" | awk '{print $NF}')
+    echo "$listing"
+    expected=(
+        ./usr/bin/quanvik
+        "./usr/share/applications/$appId.desktop"
+        "./usr/share/metainfo/$appId.metainfo.xml"
+        ./usr/share/doc/quanvik/copyright
+    )
+    for size in 16 24 32 48 64 128 256; do
+        expected+=("./usr/share/icons/hicolor/${size}x${size}/apps/$appId.png")
+    done
+    for path in "${expected[@]}"; do
+        grep -qxF "$path" <<<"$listing" || fail "missing $path"
+    done
+    # Nothing from the build machine may leak in: only /usr, and no headers or
+    # static libraries of our own libraries.
+    if grep -v -e '^\./$' -e '^\./usr/' <<<"$listing"; then fail "files outside /usr"; fi
+    if grep -E '\.(h|a)$' <<<"$listing"; then fail "development files packaged"; fi
+
+    fields=$(dpkg-deb -f "$deb" Package Version Section Maintainer Depends Description)
+    echo "$fields"
+    [ "$(dpkg-deb -f "$deb" Package)" = quanvik ] || fail "Package"
+    [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "Version"
+    for field in Section Maintainer Description; do
+        [ -n "$(dpkg-deb -f "$deb" $field)" ] || fail "empty $field"
+    done
+    depends=$(dpkg-deb -f "$deb" Depends)
+    for dep in 'libqt6widgets6 (>= 6.4' 'libqt6gui6 (>= 6.4' 'libqt6core6 (>= 6.4' \
+        qt6-qpa-plugins fonts-wqy-microhei qt6-translations-l10n; do
+        grep -qF "$dep" <<<"$depends" || fail "Depends lacks $dep"
+    done
+
+    extract "$deb"
+    [ -x "$root/usr/bin/quanvik" ] || fail "quanvik is not executable"
+    if command -v file >/dev/null && file "$root/usr/bin/quanvik" | grep -q 'not stripped'; then
+        fail "quanvik is not stripped"
+    fi
+    grep -qF "<release version=\"$version\"" "$root/usr/share/metainfo/$appId.metainfo.xml" ||
+        fail "the metainfo has no release $version"
+    grep -qxF "Icon=$appId" "$root/usr/share/applications/$appId.desktop" ||
+        fail "the desktop entry names another icon"
+    ;;
+
+depends)
+    skipUnless apt-get
+    deb=$(theDeb "$1")
+    # A relative path with ./ makes apt read the file rather than a name.
+    cd "$(dirname "$deb")"
+    out=$(apt-get install --simulate --no-install-recommends "./$(basename "$deb")" 2>&1) ||
+        { echo "$out"; fail "apt-get cannot install the package"; }
+    echo "$out"
+    grep -qE '^Inst quanvik |quanvik is already the newest version' <<<"$out" ||
+        fail "apt-get would not install quanvik"
+    ;;
+
+starts)
+    skipUnless dpkg-deb timeout
+    deb=$(theDeb "$1")
+    extract "$deb"
+    # A program that fails to come up exits or crashes within moments; one that
+    # shows its window waits in its event loop until timeout stops it (124).
+    status=0
+    QT_QPA_PLATFORM=offscreen timeout -s TERM 3 "$root/usr/bin/quanvik" || status=$?
+    [ $status -eq 124 ] || fail "quanvik ended on its own with status $status"
+    ;;
+
+window)
+    skipUnless dpkg-deb xvfb-run xwininfo xprop
+    deb=$(theDeb "$1")
+    extract "$deb"
+    # Runs itself again inside a private X server and looks for the window.
+    xvfb-run -a -s "-screen 0 1024x768x24" "$0" window-inside "$root/usr/bin/quanvik"
+    ;;
+
+window-inside)
+    env -u QT_QPA_PLATFORM "$1" &
+    pid=$!
+    trap 'kill $pid 2>/dev/null || true' EXIT
+    # Qt also makes a hidden 1x1 leader window with the same title; the form is
+    # the one that gets mapped.
+    shown() {
+        for id in $(xwininfo -root -tree | awk '/"Quanvik"/ {print $1}'); do
+            if xwininfo -id "$id" | grep -q 'Map State: IsViewable'; then
+                echo "$id"
+                return
+            fi
+        done
+    }
+    window=
+    for _ in $(seq 50); do
+        window=$(shown)
+        [ -n "$window" ] && break
+        kill -0 $pid 2>/dev/null || fail "quanvik ended before showing its window"
+        sleep 0.1
+    done
+    [ -n "$window" ] || fail "no window titled Quanvik was shown"
+    xwininfo -id "$window"
+    # The desktop entry's StartupWMClass must match, or docks show a stray icon.
+    xprop -id "$window" WM_CLASS | tee /dev/stderr | grep -qF '"quanvik", "Quanvik"' ||
+        fail "WM_CLASS does not match the desktop entry"
+    ;;
+
+*)
+    fail "unknown mode $mode"
+    ;;
+esac
