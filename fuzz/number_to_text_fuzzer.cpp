@@ -1,0 +1,170 @@
+// Any finite double through numberToText, settle, floorToInteger and roundTo2,
+// each checked against a reference built on std::to_chars/std::from_chars.
+#include "fuzz_check.h"
+#include "numeric_text.h"
+
+#include <algorithm>
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+namespace {
+
+using quanvik::fuzz::require;
+
+bool sameBits(double a, double b)
+{
+    return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
+}
+
+// The documented text of x: 15 significant digits, ties to even (to_chars with
+// a precision rounds the exact binary value that way), trailing zeros dropped,
+// plain digits from 1E-4 to below 1E15 and below 1E-4 while at most 15 digits
+// follow the point, exponent form otherwise.
+std::string referenceText(double x)
+{
+    if (x == 0) {
+        return "0";
+    }
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::scientific, 14);
+    std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
+    std::string out;
+    if (text.front() == '-') {
+        out += '-';
+        text.remove_prefix(1);
+    }
+    const std::size_t mark = text.find('e');
+    std::string digits(1, text[0]);
+    digits += text.substr(2, mark - 2);
+    digits.erase(digits.find_last_not_of('0') + 1);
+    const int exponent = std::atoi(std::string(text.substr(mark + 1)).c_str());
+    const int count = static_cast<int>(digits.size());
+
+    const bool plain = (exponent >= -4 && exponent <= 14) || (exponent < -4 && -exponent - 1 + count <= 15);
+    if (plain && exponent >= 0) {
+        const int intCount = exponent + 1;
+        out += digits.substr(0, static_cast<std::size_t>(std::min(count, intCount)));
+        out.append(static_cast<std::size_t>(std::max(0, intCount - count)), '0');
+        if (count > intCount) {
+            out += '.';
+            out += digits.substr(static_cast<std::size_t>(intCount));
+        }
+    } else if (plain) {
+        out += "0.";
+        out.append(static_cast<std::size_t>(-exponent - 1), '0');
+        out += digits;
+    } else {
+        out += digits[0];
+        if (count > 1) {
+            out += '.';
+            out += digits.substr(1);
+        }
+        out += 'E';
+        out += exponent < 0 ? '-' : '+';
+        const int magnitude = std::abs(exponent);
+        if (magnitude < 10) {
+            out += '0';
+        }
+        out += std::to_string(magnitude);
+    }
+    return out;
+}
+
+// nullopt: the text reads back beyond the double range.
+std::optional<double> readBack(const std::string& text)
+{
+    double value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    require(end == text.data() + text.size(), "reference: from_chars did not read the whole text");
+    if (ec == std::errc::result_out_of_range) {
+        return std::nullopt;
+    }
+    require(ec == std::errc(), "reference: from_chars failed");
+    return value == 0 ? 0.0 : value;
+}
+
+bool hasShortForm(double x)
+{
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::scientific);
+    const std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
+    const std::string_view mantissa = text.substr(0, text.find('e'));
+    return std::count_if(mantissa.begin(), mantissa.end(), [](char c) { return c >= '0' && c <= '9'; }) <= 15;
+}
+
+std::optional<double> settleWithEngine(double x)
+{
+    try {
+        return quanvik::settle(x);
+    } catch (const quanvik::AnalysisError& error) {
+        require(error.kind() == quanvik::FaultKind::Overflow, "settle raised a fault other than Overflow");
+        return std::nullopt;
+    }
+}
+
+std::optional<double> readWithEngine(const std::string& text)
+{
+    try {
+        return quanvik::textToNumber(text);
+    } catch (const quanvik::AnalysisError& error) {
+        require(
+            error.kind() == quanvik::FaultKind::Overflow, "textToNumber raised a fault other than Overflow");
+        return std::nullopt;
+    }
+}
+
+double referenceRoundTo2(double x)
+{
+    if (std::fabs(x) >= 0x1p52) {
+        return x;
+    }
+    return std::nearbyint(x * 100) / 100;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size < sizeof(double)) {
+        return 0;
+    }
+    double x = 0;
+    std::memcpy(&x, data, sizeof x);
+    if (!std::isfinite(x)) {
+        return 0;
+    }
+
+    const std::string text = quanvik::numberToText(x);
+    require(text.find_first_not_of("0123456789.-E+") == std::string::npos,
+        "numberToText wrote a stray character");
+    require(text == referenceText(x), "numberToText differs from the reference text");
+
+    const std::optional<double> expected = readBack(text);
+    const std::optional<double> settled = settleWithEngine(x);
+    const std::optional<double> read = readWithEngine(text);
+    require(settled.has_value() == expected.has_value(), "settle overflow disagrees with the reference");
+    require(read.has_value() == expected.has_value(), "textToNumber overflow disagrees with the reference");
+    if (expected) {
+        require(sameBits(*settled, *expected), "settle differs from the reference");
+        require(sameBits(*read, *settled), "textToNumber(numberToText(x)) differs from settle(x)");
+        const std::optional<double> again = settleWithEngine(*settled);
+        require(again && sameBits(*again, *settled), "settle is not idempotent");
+        require(quanvik::numberToText(*settled) == text, "a settled value writes a different text");
+        if (hasShortForm(x)) {
+            require(*settled == x, "settle changed a value that has a short form");
+        }
+    }
+
+    require(quanvik::floorToInteger(x) == std::floor(x), "floorToInteger differs from floor");
+    require(quanvik::roundTo2(x) == referenceRoundTo2(x), "roundTo2 differs from the reference");
+    return 0;
+}

@@ -1,0 +1,33 @@
+# Runs one fuzzer for a bounded time on a fresh copy of its seed corpus.
+# cmake -DFUZZER=<exe> -DSEEDS=<dir> -DWORK=<dir> -DSECONDS=<n> [-DARGS="<flags>"] -P smoke.cmake
+# The flag -long_inputs=1 in ARGS is ours, not libFuzzer's: it adds megabyte
+# texts to the copy, which a reader that is not linear cannot finish in time.
+cmake_minimum_required(VERSION 3.25)
+separate_arguments(args UNIX_COMMAND "${ARGS}")
+file(REMOVE_RECURSE "${WORK}")
+file(MAKE_DIRECTORY "${WORK}/corpus" "${WORK}/artifacts")
+file(COPY "${SEEDS}/" DESTINATION "${WORK}/corpus")
+
+if("-long_inputs=1" IN_LIST args)
+    list(REMOVE_ITEM args "-long_inputs=1")
+    string(REPEAT "7" 1048576 digits)
+    string(REPEAT "1 " 524288 spaced)
+    string(REPEAT "0" 1048574 zeros)
+    string(REPEAT "F" 1048574 hex)
+    string(REPEAT " " 1048575 blanks)
+    file(WRITE "${WORK}/corpus/long-digits" "${digits}")
+    file(WRITE "${WORK}/corpus/long-spaced-digits" "${spaced}")
+    file(WRITE "${WORK}/corpus/long-fraction" "0.${zeros}1")
+    file(WRITE "${WORK}/corpus/long-exponent" "1E${digits}")
+    file(WRITE "${WORK}/corpus/long-hex" "&H${hex}")
+    file(WRITE "${WORK}/corpus/long-blanks" "${blanks}5")
+    file(WRITE "${WORK}/corpus/long-junk" "12%${zeros}")
+endif()
+
+execute_process(
+    COMMAND "${FUZZER}" -max_total_time=${SECONDS} -timeout=10 -print_final_stats=1
+        -artifact_prefix=${WORK}/artifacts/ ${args} "${WORK}/corpus"
+    RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "${FUZZER} found a problem (exit ${result}); reproducer in ${WORK}/artifacts")
+endif()
