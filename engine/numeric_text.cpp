@@ -6,55 +6,32 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <limits>
 #include <string>
 #include <system_error>
 
 namespace quanvik {
 namespace {
 
-// A double's shortest round-trip form never has more than 17 digits, so
-// every value with at most this many is already on the 15-digit grid.
-constexpr int TEXT_DIGITS = 15;
+constexpr std::size_t TEXT_DIGITS = 15;
 
-// Enough decimal digits to decide the rounding of any double; the rest of
-// a longer text only tells whether something nonzero follows.
+// Enough decimal digits to decide the rounding of any double; of the rest of
+// a longer text only whether something nonzero follows matters.
 constexpr std::size_t MAX_SIGNIFICANT_DIGITS = 800;
 
-// Beyond these decimal exponents (of 0.d1d2d3...) a value is certainly
-// above DBL_MAX or certainly rounds to zero, whatever its digits.
+// Beyond these decimal exponents (of 0.d1d2d3...) a value is certainly above
+// DBL_MAX, or certainly rounds to zero, whatever its digits.
 constexpr std::int64_t MAX_DECIMAL_EXPONENT = 310;
 constexpr std::int64_t MIN_DECIMAL_EXPONENT = -330;
 
 // Saturation for exponents typed with absurdly many digits.
 constexpr std::int64_t EXPONENT_LIMIT = 1'000'000'000;
 
-// Powers of ten that are exact doubles.
+// clang-format off
 constexpr std::array<double, 23> EXACT_POWERS_OF_TEN = {
-    1e0,
-    1e1,
-    1e2,
-    1e3,
-    1e4,
-    1e5,
-    1e6,
-    1e7,
-    1e8,
-    1e9,
-    1e10,
-    1e11,
-    1e12,
-    1e13,
-    1e14,
-    1e15,
-    1e16,
-    1e17,
-    1e18,
-    1e19,
-    1e20,
-    1e21,
-    1e22,
+    1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11,
+    1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22,
 };
+// clang-format on
 
 [[noreturn]] void fault(FaultKind kind)
 {
@@ -70,60 +47,62 @@ constexpr bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-// Walks a text with blanks, tabs and line feeds invisible, as if they had
-// been removed first. '\0' stands for the end: a NUL in the text ends a
-// number just the same.
-class Cursor {
-public:
-    explicit Cursor(std::string_view text)
-        : pos_(text.data())
-        , end_(text.data() + text.size())
-    {
-    }
+// Blanks, tabs and line feeds count as removed wherever they stand, so every
+// step of the reading looks past them.
+const char* skipBlanks(const char* p, const char* end)
+{
+    while (p != end && isBlank(*p))
+        ++p;
+    return p;
+}
 
-    char peek()
-    {
-        while (pos_ != end_ && isBlank(*pos_))
-            ++pos_;
-        return pos_ == end_ ? '\0' : *pos_;
-    }
-
-    void advance() { ++pos_; }
-
-    const char* position() const { return pos_; }
-    void rewind(const char* position) { pos_ = position; }
-
-private:
-    const char* pos_;
-    const char* end_;
-};
-
-// A decimal 0.d1d2d3... x 10^exponent with d1 nonzero, or zero when
-// digits is empty. sticky marks nonzero digits dropped past the kept ones.
+// 0.d1d2...dn x 10^exponent with d1 nonzero and dn nonzero, or zero when
+// size is 0. sticky marks nonzero digits dropped after the kept ones.
 struct Decimal {
-    std::string digits;
+    std::array<char, MAX_SIGNIFICANT_DIGITS> digits;
+    std::size_t size = 0;
     std::int64_t exponent = 0;
     bool sticky = false;
 };
 
-double decimalToDouble(const Decimal& decimal)
+// The double nearest to the decimal, ties to even. Only the magnitude.
+double nearestDouble(const char* digits, std::size_t size, std::int64_t exponent, bool sticky)
 {
-    if (decimal.digits.empty() || decimal.exponent < MIN_DECIMAL_EXPONENT)
+    if (size == 0 || exponent < MIN_DECIMAL_EXPONENT)
         return 0.0;
-    if (decimal.exponent > MAX_DECIMAL_EXPONENT)
+    if (exponent > MAX_DECIMAL_EXPONENT)
         fault(FaultKind::Overflow);
 
-    std::string text = "0.";
-    text += decimal.digits;
-    if (decimal.sticky)
-        text += '1';
-    text += 'e';
-    text += std::to_string(decimal.exponent);
+    // Up to 15 digits are an exact integer below 2^53 and powers of ten up to
+    // 1E22 are exact doubles: one multiplication or division rounds once.
+    const std::int64_t scale = exponent - static_cast<std::int64_t>(size);
+    const auto maxScale = static_cast<std::int64_t>(EXACT_POWERS_OF_TEN.size()) - 1;
+    if (size <= TEXT_DIGITS && !sticky && scale >= -maxScale && scale <= maxScale) {
+        std::uint64_t integer = 0;
+        for (std::size_t i = 0; i < size; ++i)
+            integer = integer * 10 + static_cast<std::uint64_t>(digits[i] - '0');
+        const auto exact = static_cast<double>(integer);
+        return scale >= 0 ? exact * EXACT_POWERS_OF_TEN[static_cast<std::size_t>(scale)]
+                          : exact / EXACT_POWERS_OF_TEN[static_cast<std::size_t>(-scale)];
+    }
+
+    // "0.<digits>[1]e<exponent>": a trailing 1 stands for the dropped digits,
+    // which lie beyond any rounding boundary the kept ones could reach.
+    std::array<char, MAX_SIGNIFICANT_DIGITS + 32> text {};
+    char* out = text.data();
+    *out++ = '0';
+    *out++ = '.';
+    for (std::size_t i = 0; i < size; ++i)
+        *out++ = digits[i];
+    if (sticky)
+        *out++ = '1';
+    *out++ = 'e';
+    out = std::to_chars(out, text.data() + text.size(), exponent).ptr;
 
     double value = 0.0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error == std::errc::result_out_of_range) {
-        if (decimal.exponent > 0)
+    const auto result = std::from_chars(text.data(), out, value);
+    if (result.ec == std::errc::result_out_of_range) {
+        if (exponent > 0)
             fault(FaultKind::Overflow);
         return 0.0;
     }
@@ -132,70 +111,67 @@ double decimalToDouble(const Decimal& decimal)
     return value;
 }
 
-// Reads sign, mantissa and exponent; stops at the first character that
-// cannot continue the number.
-double readDecimal(Cursor& cursor)
+double readDecimal(const char* p, const char* end)
 {
     bool negative = false;
-    if (const char c = cursor.peek(); c == '+' || c == '-') {
-        negative = c == '-';
-        cursor.advance();
+    if (p != end && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        p = skipBlanks(p + 1, end);
     }
 
     Decimal decimal;
     bool sawDigit = false;
     bool sawPoint = false;
-    for (char c = cursor.peek();; c = cursor.peek()) {
+    for (; p != end; ++p) {
+        const char c = *p;
         if (isDigit(c)) {
             sawDigit = true;
-            if (decimal.digits.empty() && c == '0') {
-                if (sawPoint)
-                    --decimal.exponent;
-            } else {
-                if (!sawPoint)
-                    ++decimal.exponent;
-                if (decimal.digits.size() < MAX_SIGNIFICANT_DIGITS)
-                    decimal.digits += c;
-                else if (c != '0')
-                    decimal.sticky = true;
+            if (decimal.size == 0 && c == '0') {
+                decimal.exponent -= sawPoint ? 1 : 0;
+                continue;
             }
+            decimal.exponent += sawPoint ? 0 : 1;
+            if (decimal.size < MAX_SIGNIFICANT_DIGITS)
+                decimal.digits[decimal.size++] = c;
+            else
+                decimal.sticky = decimal.sticky || c != '0';
         } else if (c == '.' && !sawPoint) {
             sawPoint = true;
-        } else {
+        } else if (!isBlank(c)) {
             break;
         }
-        cursor.advance();
     }
     if (!sawDigit)
         return 0.0;
 
-    if (const char c = cursor.peek(); c == 'E' || c == 'e') {
-        const char* mark = cursor.position();
-        cursor.advance();
+    // An E with no digit after it ('12E+') is not an exponent; reading has
+    // stopped there all the same.
+    if (p != end && (*p == 'E' || *p == 'e')) {
+        p = skipBlanks(p + 1, end);
         bool negativeExponent = false;
-        if (const char s = cursor.peek(); s == '+' || s == '-') {
-            negativeExponent = s == '-';
-            cursor.advance();
+        if (p != end && (*p == '+' || *p == '-')) {
+            negativeExponent = *p == '-';
+            p = skipBlanks(p + 1, end);
         }
         std::int64_t exponent = 0;
         bool sawExponentDigit = false;
-        for (char d = cursor.peek(); isDigit(d); d = cursor.peek()) {
-            sawExponentDigit = true;
-            if (exponent < EXPONENT_LIMIT)
-                exponent = exponent * 10 + (d - '0');
-            cursor.advance();
+        for (; p != end; ++p) {
+            if (isDigit(*p)) {
+                sawExponentDigit = true;
+                if (exponent < EXPONENT_LIMIT)
+                    exponent = exponent * 10 + (*p - '0');
+            } else if (!isBlank(*p)) {
+                break;
+            }
         }
         if (sawExponentDigit)
             decimal.exponent += negativeExponent ? -exponent : exponent;
-        else
-            cursor.rewind(mark); // '12E+' is 12: the E was not an exponent
     }
 
-    // Strip trailing zeros so that the text handed on stays short.
-    while (!decimal.digits.empty() && decimal.digits.back() == '0')
-        decimal.digits.pop_back();
-
-    const double magnitude = decimalToDouble(decimal);
+    while (decimal.size > 0 && decimal.digits[decimal.size - 1] == '0')
+        --decimal.size;
+    const double magnitude =
+        nearestDouble(decimal.digits.data(), decimal.size, decimal.exponent, decimal.sticky);
     if (magnitude == 0.0)
         return 0.0; // never a negative zero
     return negative ? -magnitude : magnitude;
@@ -203,7 +179,7 @@ double readDecimal(Cursor& cursor)
 
 int digitValue(char c, int radix)
 {
-    int value = -1;
+    int value = radix;
     if (isDigit(c))
         value = c - '0';
     else if (c >= 'a' && c <= 'f')
@@ -213,23 +189,26 @@ int digitValue(char c, int radix)
     return value < radix ? value : -1;
 }
 
-// An unsigned integer in base 16 or 8 of any length, rounded to nearest,
-// ties to even.
-double readRadixInteger(Cursor& cursor, int radix)
+// An unsigned integer in base 16 or 8 of any length, nearest double, ties to
+// even.
+double readRadixInteger(const char* p, const char* end, int radix)
 {
     const int bitsPerDigit = radix == 16 ? 4 : 3;
     std::uint64_t mantissa = 0;
     std::int64_t droppedBits = 0;
     bool sticky = false;
-    for (int d = digitValue(cursor.peek(), radix); d >= 0; d = digitValue(cursor.peek(), radix)) {
+    for (; p != end; ++p) {
+        if (isBlank(*p))
+            continue;
+        const int digit = digitValue(*p, radix);
+        if (digit < 0)
+            break;
         if (droppedBits == 0 && mantissa >> (64 - bitsPerDigit) == 0) {
-            mantissa = (mantissa << bitsPerDigit) | static_cast<std::uint64_t>(d);
+            mantissa = (mantissa << bitsPerDigit) | static_cast<std::uint64_t>(digit);
         } else {
-            if (droppedBits < EXPONENT_LIMIT)
-                droppedBits += bitsPerDigit;
-            sticky = sticky || d != 0;
+            droppedBits += droppedBits < EXPONENT_LIMIT ? bitsPerDigit : 0;
+            sticky = sticky || digit != 0;
         }
-        cursor.advance();
     }
     if (mantissa == 0)
         return 0.0;
@@ -251,81 +230,108 @@ double readRadixInteger(Cursor& cursor, int radix)
     return value;
 }
 
-// The significant digits of a double rounded to at most 15 of them,
-// trailing zeros dropped, with the decimal exponent of the first digit.
+// Significant digits d1d2...dn (n <= 15, no trailing zeros) of a finite
+// nonzero double rounded to 15 digits, and the decimal exponent of d1.
 struct Digits {
     bool negative = false;
-    std::string digits;
+    std::array<char, 20> digits {};
+    std::size_t size = 0;
     int exponent = 0;
 };
 
-// Splits to_chars' scientific output "-d.ddde+XX".
-Digits splitScientific(const char* begin, const char* end)
+// The exact expansion rounded by the standard library ("-d.ddde+XX"); an
+// exact tie at the sixteenth digit goes to the even digit.
+Digits exactDigits(double value)
 {
-    Digits result;
-    const char* p = begin;
+    std::array<char, 32> buffer {};
+    const char* p = buffer.data();
+    const char* const end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+        std::chars_format::scientific, static_cast<int>(TEXT_DIGITS) - 1)
+                                .ptr;
+    Digits d;
     if (*p == '-') {
-        result.negative = true;
+        d.negative = true;
         ++p;
     }
-    for (; p != end && *p != 'e'; ++p) {
+    for (; *p != 'e'; ++p) {
         if (*p != '.')
-            result.digits += *p;
+            d.digits[d.size++] = *p;
     }
-    int exponent = 0;
-    std::from_chars(p + 1 + (p[1] == '+' ? 1 : 0), end, exponent);
-    result.exponent = exponent;
-    while (result.digits.size() > 1 && result.digits.back() == '0')
-        result.digits.pop_back();
-    return result;
+    ++p;
+    std::from_chars(*p == '+' ? p + 1 : p, end, d.exponent);
+    while (d.size > 1 && d.digits[d.size - 1] == '0')
+        --d.size;
+    return d;
 }
 
-std::size_t significantDigits(const char* begin, const char* end)
+// The value rounded to 15 significant digits as integer x 10^-scale, with
+// 1E14 <= integer <= 1E15, from one correctly rounded product. Rounding is
+// monotone and every integer and half-integer below 1E15 is a double, so the
+// computed product lies on the same side of each of them as the exact one:
+// its integer part and fraction decide the rounding, except at an exact half
+// and at exactly 1E14, where the exact product may lie a hair either side.
+// There, and beyond the exact powers of ten, it gives up.
+bool roundQuickly(double magnitude, std::uint64_t& integer, int& scale)
 {
-    std::size_t count = 0;
-    for (const char* p = begin; p != end && *p != 'e'; ++p)
-        count += isDigit(*p) ? 1 : 0;
-    return count;
+    constexpr double LOW = 1e14;
+    constexpr double HIGH = 1e15;
+    constexpr double LOG10_2 = 0.30102999566398120;
+    constexpr int MAX_SCALE = static_cast<int>(EXACT_POWERS_OF_TEN.size()) - 1;
+    if (!(magnitude >= 1e-7 && magnitude < 1e21))
+        return false;
+
+    const auto scaled = [](double v, int s) {
+        return s >= 0 ? v * EXACT_POWERS_OF_TEN[static_cast<std::size_t>(s)]
+                      : v / EXACT_POWERS_OF_TEN[static_cast<std::size_t>(-s)];
+    };
+    scale = static_cast<int>(TEXT_DIGITS) - 1 - static_cast<int>(std::floor(std::ilogb(magnitude) * LOG10_2));
+    double y = scaled(magnitude, scale);
+    if (y < LOW)
+        y = scaled(magnitude, ++scale);
+    else if (y >= HIGH)
+        y = scaled(magnitude, --scale);
+    if (scale > MAX_SCALE || scale < -MAX_SCALE || !(y >= LOW && y < HIGH))
+        return false;
+    if (y == LOW) {
+        // Decidable cheaply only for the double nearest a power of ten.
+        if (scaled(LOW, -scale) != magnitude)
+            return false;
+        integer = static_cast<std::uint64_t>(LOW);
+        return true;
+    }
+
+    const double below = std::floor(y);
+    const double fraction = y - below;
+    if (fraction == 0.5)
+        return false;
+    integer = static_cast<std::uint64_t>(below) + (fraction > 0.5 ? 1 : 0);
+    return true;
 }
 
-// Requires a finite nonzero value.
 Digits roundTo15Digits(double value)
 {
-    std::array<char, 64> buffer {};
-    char* const begin = buffer.data();
-    char* const limit = begin + buffer.size();
+    std::uint64_t integer = 0;
+    int scale = 0;
+    if (!roundQuickly(std::fabs(value), integer, scale))
+        return exactDigits(value);
 
-    // For normal doubles a shortest form of at most 15 digits is exactly
-    // the 15-digit rounding; subnormals are too coarse for that shortcut.
-    if (std::fabs(value) >= DBL_MIN) {
-        const auto shortest = std::to_chars(begin, limit, value, std::chars_format::scientific);
-        if (significantDigits(begin, shortest.ptr) <= TEXT_DIGITS)
-            return splitScientific(begin, shortest.ptr);
+    Digits d;
+    d.negative = value < 0;
+    d.exponent = static_cast<int>(TEXT_DIGITS) - 1 - scale;
+    if (integer == 1'000'000'000'000'000) {
+        integer /= 10;
+        ++d.exponent;
     }
-    const auto rounded = std::to_chars(begin, limit, value, std::chars_format::scientific, TEXT_DIGITS - 1);
-    return splitScientific(begin, rounded.ptr);
-}
-
-// The double nearest to the decimal digits x 10^(exponent - size + 1).
-double digitsToDouble(const Digits& d)
-{
-    const int scale = d.exponent - static_cast<int>(d.digits.size()) + 1;
-    const auto maxScale = static_cast<int>(EXACT_POWERS_OF_TEN.size()) - 1;
-    double magnitude = 0.0;
-    if (scale >= -maxScale && scale <= maxScale) {
-        // Both operands exact, one rounding: correctly rounded.
-        std::uint64_t integer = 0;
-        for (const char c : d.digits)
-            integer = integer * 10 + static_cast<std::uint64_t>(c - '0');
-        const auto exact = static_cast<double>(integer);
-        magnitude = scale >= 0 ? exact * EXACT_POWERS_OF_TEN[static_cast<std::size_t>(scale)]
-                               : exact / EXACT_POWERS_OF_TEN[static_cast<std::size_t>(-scale)];
-        if (std::isinf(magnitude))
-            fault(FaultKind::Overflow);
-    } else {
-        magnitude = decimalToDouble(Decimal {d.digits, d.exponent + 1, false});
+    while (integer % 10 == 0)
+        integer /= 10;
+    std::array<char, 20> reversed {};
+    while (integer != 0) {
+        reversed[d.size++] = static_cast<char>('0' + integer % 10);
+        integer /= 10;
     }
-    return d.negative ? -magnitude : magnitude;
+    for (std::size_t i = 0; i < d.size; ++i)
+        d.digits[i] = reversed[d.size - 1 - i];
+    return d;
 }
 
 // Plain digits from 1E-4 to below 1E15, and below 1E-4 while at most 15
@@ -333,25 +339,32 @@ double digitsToDouble(const Digits& d)
 bool writesPlain(const Digits& d)
 {
     if (d.exponent >= -4)
-        return d.exponent < TEXT_DIGITS;
-    return -d.exponent - 1 + static_cast<int>(d.digits.size()) <= TEXT_DIGITS;
+        return d.exponent < static_cast<int>(TEXT_DIGITS);
+    return static_cast<std::size_t>(-d.exponent - 1) + d.size <= TEXT_DIGITS;
 }
 
 } // namespace
 
 double textToNumber(std::string_view text)
 {
-    Cursor cursor(text);
-    if (cursor.peek() == '&') {
-        cursor.advance();
-        const char prefix = cursor.peek();
-        if (prefix == 'H' || prefix == 'h' || prefix == 'O' || prefix == 'o') {
-            cursor.advance();
-            return readRadixInteger(cursor, prefix == 'H' || prefix == 'h' ? 16 : 8);
+    const char* end = text.data() + text.size();
+    const char* p = skipBlanks(text.data(), end);
+    if (p != end && *p == '&') {
+        p = skipBlanks(p + 1, end);
+        if (p == end)
+            return 0.0;
+        switch (*p) {
+        case 'H':
+        case 'h':
+            return readRadixInteger(p + 1, end, 16);
+        case 'O':
+        case 'o':
+            return readRadixInteger(p + 1, end, 8);
+        default:
+            return 0.0;
         }
-        return 0.0;
     }
-    return readDecimal(cursor);
+    return readDecimal(p, end);
 }
 
 std::string numberToText(double value)
@@ -364,30 +377,32 @@ std::string numberToText(double value)
         return "0";
 
     const Digits d = roundTo15Digits(value);
-    const int size = static_cast<int>(d.digits.size());
+    const std::string_view digits(d.digits.data(), d.size);
     std::string text;
     if (d.negative)
         text += '-';
+
     if (writesPlain(d)) {
+        const auto integerDigits = static_cast<std::size_t>(d.exponent + 1);
         if (d.exponent < 0) {
             text += "0.";
             text.append(static_cast<std::size_t>(-d.exponent - 1), '0');
-            text += d.digits;
-        } else if (size <= d.exponent + 1) {
-            text += d.digits;
-            text.append(static_cast<std::size_t>(d.exponent + 1 - size), '0');
+            text += digits;
+        } else if (d.size <= integerDigits) {
+            text += digits;
+            text.append(integerDigits - d.size, '0');
         } else {
-            text.append(d.digits, 0, static_cast<std::size_t>(d.exponent + 1));
+            text += digits.substr(0, integerDigits);
             text += '.';
-            text.append(d.digits, static_cast<std::size_t>(d.exponent + 1));
+            text += digits.substr(integerDigits);
         }
         return text;
     }
 
-    text += d.digits.front();
-    if (size > 1) {
+    text += digits.front();
+    if (d.size > 1) {
         text += '.';
-        text.append(d.digits, 1);
+        text += digits.substr(1);
     }
     text += d.exponent < 0 ? "E-" : "E+";
     const int magnitude = std::abs(d.exponent);
@@ -406,15 +421,19 @@ double settle(double value)
     if (value == 0.0)
         return 0.0;
 
-    // Fast path: a shortest form of at most 15 digits reads back to value
-    // itself, whatever the rounding of the exact value to 15 digits gives.
-    std::array<char, 64> buffer {};
-    char* const begin = buffer.data();
-    const auto shortest = std::to_chars(begin, begin + buffer.size(), value, std::chars_format::scientific);
-    if (significantDigits(begin, shortest.ptr) <= TEXT_DIGITS)
-        return value;
-
-    return digitsToDouble(roundTo15Digits(value));
+    std::uint64_t integer = 0;
+    int scale = 0;
+    double magnitude = 0.0;
+    if (roundQuickly(std::fabs(value), integer, scale)) {
+        // Both operands exact, one rounding: the nearest double to the digits.
+        const auto exact = static_cast<double>(integer);
+        magnitude = scale >= 0 ? exact / EXACT_POWERS_OF_TEN[static_cast<std::size_t>(scale)]
+                               : exact * EXACT_POWERS_OF_TEN[static_cast<std::size_t>(-scale)];
+    } else {
+        const Digits d = exactDigits(value);
+        magnitude = nearestDouble(d.digits.data(), d.size, d.exponent + 1, false);
+    }
+    return value < 0 ? -magnitude : magnitude;
 }
 
 double floorToInteger(double value)

@@ -305,8 +305,42 @@ TEST(Settle, PropertiesOverRandomDoubles)
 {
     std::mt19937_64 random(20261207);
     std::uniform_real_distribution<double> money(-1E7, 1E7);
-    for (int i = 0; i < 200'000; ++i) {
-        const double x = i % 2 == 0 ? std::bit_cast<double>(random()) : money(random) / 7;
+    std::uniform_int_distribution<int> power(-12, 25);
+    std::uniform_int_distribution<int> nudge(-3, 3);
+    // Doubles next to a half at the sixteenth digit, and next to a power of
+    // ten, are where a shortcut in the rounding would go wrong.
+    const auto nearTie = [&] {
+        char text[64];
+        std::snprintf(text, sizeof text, "%llu5e%d",
+            static_cast<unsigned long long>(random() % 900'000'000'000'000 + 100'000'000'000'000),
+            power(random) - 15);
+        double x = std::strtod(text, nullptr);
+        for (int k = nudge(random); k != 0; k += k > 0 ? -1 : 1)
+            x = std::nextafter(x, k > 0 ? INF : 0.0);
+        return x;
+    };
+    const auto nearPowerOfTen = [&] {
+        double x = std::pow(10.0, power(random));
+        for (int k = nudge(random); k != 0; k += k > 0 ? -1 : 1)
+            x = std::nextafter(x, k > 0 ? INF : 0.0);
+        return x;
+    };
+    for (int i = 0; i < 400'000; ++i) {
+        double x = 0;
+        switch (i % 4) {
+        case 0:
+            x = std::bit_cast<double>(random());
+            break;
+        case 1:
+            x = money(random) / 7;
+            break;
+        case 2:
+            x = nearTie();
+            break;
+        default:
+            x = nearPowerOfTen();
+            break;
+        }
         if (!std::isfinite(x) || std::fabs(x) > 1.7976931348623E308)
             continue;
         const double settled = settle(x);
