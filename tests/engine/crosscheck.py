@@ -606,11 +606,14 @@ def main():
                               % (kind, describe(case), want, answer))
 
     texts = list(EDGE_TEXTS) + [numberLikeText(rng) for _ in range(args.conversions)]
-    texts.append(b'1' * 1000000)
+    # A megabyte pasted into a field must read in linear time, and exactly.
+    texts += [b'1' * 1000000, b'0.' + b'0' * 1000000 + b'1E1000300', b'&H' + b'0' * 1000000 + b'1',
+              b'1' * 1000000 + b'E-1000000', b' 9' * 500000]
     check('text', texts, lambda t: 'T ' + enc(t), modelText, lambda t: repr(t[:300]))
     doubles = [randomDouble(rng) for _ in range(args.conversions)]
     numbers = [struct.unpack('<Q', struct.pack('<d', x))[0] for x in doubles]
-    numbers += [0x7ff0000000000000, 0xfff0000000000000, 0x7ff8000000000000, 0x8000000000000000]
+    numbers += [0x7ff0000000000000, 0xfff0000000000000, 0x7ff8000000000000, 0xfff8000000000001,
+                0x8000000000000000]
     check('number', numbers, lambda b: 'N %016x' % b, modelNumber,
           lambda b: '%016x (%r)' % (b, fromBits(b)))
     check('steps', [None], lambda _: 'S', lambda _: modelSteps(), lambda _: 'inputsOfStep 0..20')
