@@ -119,7 +119,7 @@ starts)
     ;;
 
 window)
-    skipUnless dpkg-deb xvfb-run xwininfo xprop
+    skipUnless dpkg-deb xvfb-run xauth xwininfo xprop
     deb=$(theDeb "$1")
     extract "$deb"
     # Runs itself again inside a private X server and looks for the window.
