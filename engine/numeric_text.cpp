@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <system_error>
 
@@ -56,15 +57,6 @@ const char* skipBlanks(const char* p, const char* end)
     return p;
 }
 
-// 0.d1d2...dn x 10^exponent with d1 nonzero and dn nonzero, or zero when
-// size is 0. sticky marks nonzero digits dropped after the kept ones.
-struct Decimal {
-    std::array<char, MAX_SIGNIFICANT_DIGITS> digits;
-    std::size_t size = 0;
-    std::int64_t exponent = 0;
-    bool sticky = false;
-};
-
 // The double nearest to the decimal, ties to even. Only the magnitude.
 double nearestDouble(const char* digits, std::size_t size, std::int64_t exponent, bool sticky)
 {
@@ -111,6 +103,41 @@ double nearestDouble(const char* digits, std::size_t size, std::int64_t exponent
     return value;
 }
 
+// Pasted megabytes of digits are read eight bytes at a time.
+std::uint64_t loadEight(const char* p)
+{
+    std::uint64_t bytes = 0;
+    std::memcpy(&bytes, p, sizeof bytes);
+    return bytes;
+}
+
+constexpr std::uint64_t EIGHT_ZEROS = 0x3030303030303030;
+
+bool isEightDigits(std::uint64_t bytes)
+{
+    return ((bytes & 0xF0F0F0F0F0F0F0F0) | (((bytes + 0x0606060606060606) & 0xF0F0F0F0F0F0F0F0) >> 4))
+        == 0x3333333333333333;
+}
+
+const char* skipZeros(const char* p, const char* end)
+{
+    while (end - p >= 8 && loadEight(p) == EIGHT_ZEROS)
+        p += 8;
+    return p;
+}
+
+const char* skipDigits(const char* p, const char* end, bool& nonzero)
+{
+    while (end - p >= 8) {
+        const std::uint64_t bytes = loadEight(p);
+        if (!isEightDigits(bytes))
+            break;
+        nonzero = nonzero || bytes != EIGHT_ZEROS;
+        p += 8;
+    }
+    return p;
+}
+
 double readDecimal(const char* p, const char* end)
 {
     bool negative = false;
@@ -119,27 +146,51 @@ double readDecimal(const char* p, const char* end)
         p = skipBlanks(p + 1, end);
     }
 
-    Decimal decimal;
+    // The value is 0.d1d2...dn x 10^exponent with d1 nonzero; sticky marks
+    // nonzero digits dropped after the kept ones.
+    std::array<char, MAX_SIGNIFICANT_DIGITS>
+        digits; // NOLINT(cppcoreguidelines-pro-type-member-init): filled up to size
+    std::size_t size = 0;
+    std::int64_t exponent = 0;
+    bool sticky = false;
     bool sawDigit = false;
     bool sawPoint = false;
-    for (; p != end; ++p) {
+    while (p != end) {
+        // Leading zeros only move the point; past the kept digits only their
+        // count and whether any is nonzero matter.
+        if (size == 0) {
+            if (const char* q = skipZeros(p, end); q != p) {
+                sawDigit = true;
+                exponent -= sawPoint ? q - p : 0;
+                p = q;
+                continue;
+            }
+        } else if (size == MAX_SIGNIFICANT_DIGITS) {
+            if (const char* q = skipDigits(p, end, sticky); q != p) {
+                exponent += sawPoint ? 0 : q - p;
+                p = q;
+                continue;
+            }
+        }
+
         const char c = *p;
         if (isDigit(c)) {
             sawDigit = true;
-            if (decimal.size == 0 && c == '0') {
-                decimal.exponent -= sawPoint ? 1 : 0;
-                continue;
+            if (size == 0 && c == '0') {
+                exponent -= sawPoint ? 1 : 0;
+            } else {
+                exponent += sawPoint ? 0 : 1;
+                if (size < MAX_SIGNIFICANT_DIGITS)
+                    digits[size++] = c;
+                else
+                    sticky = sticky || c != '0';
             }
-            decimal.exponent += sawPoint ? 0 : 1;
-            if (decimal.size < MAX_SIGNIFICANT_DIGITS)
-                decimal.digits[decimal.size++] = c;
-            else
-                decimal.sticky = decimal.sticky || c != '0';
         } else if (c == '.' && !sawPoint) {
             sawPoint = true;
         } else if (!isBlank(c)) {
             break;
         }
+        ++p;
     }
     if (!sawDigit)
         return 0.0;
@@ -153,25 +204,24 @@ double readDecimal(const char* p, const char* end)
             negativeExponent = *p == '-';
             p = skipBlanks(p + 1, end);
         }
-        std::int64_t exponent = 0;
+        std::int64_t power = 0;
         bool sawExponentDigit = false;
         for (; p != end; ++p) {
             if (isDigit(*p)) {
                 sawExponentDigit = true;
-                if (exponent < EXPONENT_LIMIT)
-                    exponent = exponent * 10 + (*p - '0');
+                if (power < EXPONENT_LIMIT)
+                    power = power * 10 + (*p - '0');
             } else if (!isBlank(*p)) {
                 break;
             }
         }
         if (sawExponentDigit)
-            decimal.exponent += negativeExponent ? -exponent : exponent;
+            exponent += negativeExponent ? -power : power;
     }
 
-    while (decimal.size > 0 && decimal.digits[decimal.size - 1] == '0')
-        --decimal.size;
-    const double magnitude =
-        nearestDouble(decimal.digits.data(), decimal.size, decimal.exponent, decimal.sticky);
+    while (size > 0 && digits[size - 1] == '0')
+        --size;
+    const double magnitude = nearestDouble(digits.data(), size, exponent, sticky);
     if (magnitude == 0.0)
         return 0.0; // never a negative zero
     return negative ? -magnitude : magnitude;
@@ -275,7 +325,6 @@ bool roundQuickly(double magnitude, std::uint64_t& integer, int& scale)
 {
     constexpr double LOW = 1e14;
     constexpr double HIGH = 1e15;
-    constexpr double LOG10_2 = 0.30102999566398120;
     constexpr int MAX_SCALE = static_cast<int>(EXACT_POWERS_OF_TEN.size()) - 1;
     if (!(magnitude >= 1e-7 && magnitude < 1e21))
         return false;
@@ -284,7 +333,11 @@ bool roundQuickly(double magnitude, std::uint64_t& integer, int& scale)
         return s >= 0 ? v * EXACT_POWERS_OF_TEN[static_cast<std::size_t>(s)]
                       : v / EXACT_POWERS_OF_TEN[static_cast<std::size_t>(-s)];
     };
-    scale = static_cast<int>(TEXT_DIGITS) - 1 - static_cast<int>(std::floor(std::ilogb(magnitude) * LOG10_2));
+    // floor(log2(magnitude) * log10(2)), at most one below the decimal
+    // exponent; magnitude is normal here, so its exponent bits are log2.
+    const int binaryExponent =
+        static_cast<int>((std::bit_cast<std::uint64_t>(magnitude) >> 52) & 0x7FF) - 1023;
+    scale = static_cast<int>(TEXT_DIGITS) - 1 - ((binaryExponent * 78913) >> 18);
     double y = scaled(magnitude, scale);
     if (y < LOW)
         y = scaled(magnitude, ++scale);
@@ -300,11 +353,11 @@ bool roundQuickly(double magnitude, std::uint64_t& integer, int& scale)
         return true;
     }
 
-    const double below = std::floor(y);
-    const double fraction = y - below;
+    integer = static_cast<std::uint64_t>(y); // y is positive: truncation is floor
+    const double fraction = y - static_cast<double>(integer);
     if (fraction == 0.5)
         return false;
-    integer = static_cast<std::uint64_t>(below) + (fraction > 0.5 ? 1 : 0);
+    integer += fraction > 0.5 ? 1 : 0;
     return true;
 }
 

@@ -4,6 +4,8 @@
 
 #include <array>
 #include <cmath>
+#include <string>
+#include <utility>
 
 namespace quanvik {
 namespace {
@@ -71,13 +73,34 @@ public:
     {
     }
 
-    // Every use of an input reads the field's current text afresh.
-    double read(FieldId field) const { return textToNumber(access_.readText(field)); }
+    // Every use of an input reads the field's current text afresh. The same
+    // text always reads as the same number, so a text already read in this
+    // run is not read again: a pasted megabyte costs one pass, not one per use.
+    double read(FieldId field)
+    {
+        std::string text = access_.readText(field);
+        Reading& last = lastReading_[static_cast<std::size_t>(field)];
+        if (!last.valid || last.text != text) {
+            last.valid = false;
+            last.value = textToNumber(text);
+            last.text = std::move(text);
+            last.valid = true;
+        }
+        return last.value;
+    }
+
     void write(FieldId field, double value) { access_.writeText(field, numberToText(value)); }
     void write(FieldId field, const char* text) { access_.writeText(field, text); }
 
 private:
+    struct Reading {
+        std::string text;
+        double value = 0.0;
+        bool valid = false;
+    };
+
     FieldAccess& access_;
+    std::array<Reading, 13> lastReading_ {};
 };
 
 using F = FieldId;
