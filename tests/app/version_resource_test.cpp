@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -67,32 +68,6 @@ std::u16string readText16(const Bytes& b, size_t& at)
         text.push_back(static_cast<char16_t>(c));
     at += 2;
     return text;
-}
-
-std::string toUtf8(const std::u16string& text)
-{
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        char32_t c = text[i];
-        if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size())
-            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-        } else if (c < 0x800) {
-            out += static_cast<char>(0xC0 | c >> 6);
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            out += static_cast<char>(0xE0 | c >> 12);
-            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | c >> 18);
-            out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-            out += static_cast<char>(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
 }
 
 // A type or name is either 0xFFFF and an ordinal, or a zero-ended string.
@@ -321,29 +296,31 @@ TEST_F(VersionInfo, oneChineseStringTableWithTheNamedStrings)
     ASSERT_NE(stringInfo, nullptr);
     ASSERT_EQ(stringInfo->children.size(), 1u);
     const VersionNode& table = stringInfo->children[0];
-    EXPECT_EQ(toUtf8(table.key), "080404B0");
+    EXPECT_EQ(table.key, u"080404B0");
 
-    std::map<std::string, std::string> strings;
+    std::map<std::u16string, std::u16string> strings;
     for (const auto& s : table.children) {
-        EXPECT_TRUE(s.isText) << toUtf8(s.key);
-        strings[toUtf8(s.key)] = toUtf8(textValue(s));
+        EXPECT_TRUE(s.isText);
+        strings[s.key] = textValue(s);
     }
-    char shortVersion[16];
-    std::snprintf(shortVersion, sizeof shortVersion, "%d.%02d", QUANVIK_VERSION_MAJOR, QUANVIK_VERSION_MINOR);
+    // Windows shows major.minor with two minor digits: 1.0.x.x is "1.00".
+    char narrow[16];
+    std::snprintf(narrow, sizeof narrow, "%d.%02d", QUANVIK_VERSION_MAJOR, QUANVIK_VERSION_MINOR);
+    const std::u16string shortVersion(narrow, narrow + std::strlen(narrow));
     const struct {
-        const char* key;
-        std::optional<std::string> value; // nullopt: any non-empty text
+        std::u16string key;
+        std::optional<std::u16string> value; // nullopt: any non-empty text
     } expected[] = {
-        {"FileVersion", shortVersion},
-        {"ProductVersion", shortVersion},
-        {"ProductName", "Quanvik"},
-        {"OriginalFilename", "quanvik.exe"},
-        {"InternalName", "quanvik"},
-        {"CompanyName", std::nullopt},
-        {"FileDescription", std::nullopt},
+        {u"FileVersion", shortVersion},
+        {u"ProductVersion", shortVersion},
+        {u"ProductName", u"Quanvik"},
+        {u"OriginalFilename", u"quanvik.exe"},
+        {u"InternalName", u"quanvik"},
+        {u"CompanyName", std::nullopt},
+        {u"FileDescription", std::nullopt},
     };
     for (const auto& [key, value] : expected) {
-        SCOPED_TRACE(key);
+        SCOPED_TRACE(testing::Message() << "key " << testing::PrintToString(key));
         ASSERT_TRUE(strings.contains(key));
         if (value)
             EXPECT_EQ(strings[key], *value);
@@ -352,7 +329,8 @@ TEST_F(VersionInfo, oneChineseStringTableWithTheNamedStrings)
     }
     // Read with the wrong code page, the Chinese text would come out as
     // Latin-1 mojibake rather than these characters.
-    EXPECT_NE(strings["FileDescription"].find("期货"), std::string::npos) << strings["FileDescription"];
+    EXPECT_NE(strings[u"FileDescription"].find(u"期货"), std::u16string::npos)
+        << testing::PrintToString(strings[u"FileDescription"]);
 }
 
 TEST_F(VersionInfo, translationIsChinesePrcUnicode)
