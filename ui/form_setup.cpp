@@ -18,9 +18,9 @@ constexpr const char* TRANSLATOR_NAME = "quanvik_qtbase_zh_CN";
 QFont formFont()
 {
     QFont font;
-    font.setFamilies({QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC"),
-        QStringLiteral("Source Han Sans SC"), QStringLiteral("Droid Sans Fallback"),
-        QStringLiteral("Microsoft YaHei"), QStringLiteral("SimSun")});
+    font.setFamilies({QStringLiteral("WenQuanYi Micro Hei Mono"), QStringLiteral("WenQuanYi Micro Hei"),
+        QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Source Han Sans SC"),
+        QStringLiteral("Droid Sans Fallback"), QStringLiteral("Microsoft YaHei"), QStringLiteral("SimSun")});
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(FONT_PIXEL_SIZE);
     return font;

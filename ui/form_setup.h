@@ -6,8 +6,10 @@
 // creates and shows it gets a Chinese, correctly sized window.
 namespace quanvik {
 
-// The family is the first one installed of a list of common Simplified Chinese
-// sans-serif faces; the size is in pixels because the layout is.
+// WenQuanYi Micro Hei Mono where installed: full-width Chinese and half-width
+// Latin, as the dialog font the boxes were measured for, so that even a '%' in
+// its 9-pixel box fits. Otherwise the first installed of other common Simplified
+// Chinese faces. The size is in pixels because the layout is.
 QFont formFont();
 
 // Loads Qt's own Simplified Chinese texts (context menus, standard buttons)

@@ -1,0 +1,525 @@
+#include "caption_label.h"
+#include "quanvik_form.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFileInfo>
+#include <QFontInfo>
+#include <QFrame>
+#include <QImageReader>
+#include <QLabel>
+#include <QLibraryInfo>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTranslator>
+
+#include <memory>
+
+namespace {
+
+const QStringList INPUTS {"Text1", "Text2", "Text3", "Text4", "Text5", "Text6"};
+const QStringList RESULTS {"Text7", "Text8", "Text9", "Text10", "Text11", "Text12", "Text13"};
+
+// Principal, margin ratio, entry, exit, lots, days.
+const QStringList WORKED_EXAMPLE {"950", "10", "50", "51", "2", "3"};
+const QStringList WORKED_RESULTS {"12", "26.676", "2.424", "0.9", "51", "540.67", "49"};
+
+// What the message box showed; filled by a timer while exec() runs.
+struct SeenMessage {
+    bool shown = false;
+    QString title;
+    QString text;
+    QString informativeText;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QStringList buttons;
+};
+
+} // namespace
+
+class FormTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<Quanvik> form_;
+
+    template <typename T = QWidget> T* control(const QString& name) const
+    {
+        auto* found = form_->findChild<T*>(name);
+        if (found == nullptr)
+            qFatal("no control %s", qPrintable(name));
+        return found;
+    }
+    QLineEdit* box(const QString& name) const { return control<QLineEdit>(name); }
+
+    void fill(const QStringList& names, const QStringList& texts)
+    {
+        for (qsizetype i = 0; i < names.size(); ++i)
+            box(names[i])->setText(texts[i]);
+    }
+    QStringList texts(const QStringList& names) const
+    {
+        QStringList out;
+        for (const QString& name : names)
+            out << box(name)->text();
+        return out;
+    }
+
+    // Clicks Command1 and answers the modal message, if one comes, from inside
+    // its event loop; a box left open would hang the test.
+    SeenMessage pressExpectingMessage()
+    {
+        SeenMessage seen;
+        QTimer::singleShot(0, this, [&seen] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box == nullptr)
+                return;
+            seen.shown = true;
+            seen.title = box->windowTitle();
+            seen.text = box->text();
+            seen.informativeText = box->informativeText();
+            seen.icon = box->icon();
+            for (QAbstractButton* button : box->buttons())
+                seen.buttons << button->text();
+            box->buttons().first()->click();
+        });
+        control<QPushButton>("Command1")->click();
+        return seen;
+    }
+
+private slots:
+    void init()
+    {
+        form_ = std::make_unique<Quanvik>();
+        form_->show();
+        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    }
+    void cleanup() { form_.reset(); }
+
+    void window()
+    {
+        QCOMPARE(form_->windowTitle(), QStringLiteral("Quanvik"));
+        QCOMPARE(form_->size(), QSize(374, 426));
+        QCOMPARE(form_->minimumSize(), form_->maximumSize());
+        const Qt::WindowFlags flags = form_->windowFlags();
+        QVERIFY(flags.testFlag(Qt::WindowMinimizeButtonHint));
+        QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
+        QVERIFY(!form_->windowIcon().isNull());
+        for (const QString& name : INPUTS + RESULTS)
+            QVERIFY2(box(name)->text().isEmpty(), qPrintable(name));
+    }
+
+    void geometry_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QRect>("twips");
+        auto row = [](const char* name, const char* kind, const char* caption, int l, int t, int w, int h) {
+            QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(kind)
+                                << QString::fromUtf8(caption) << QRect(l, t, w, h);
+        };
+        // clang-format off
+        row("Label1", "QLabel", "交易本金", 240, 240, 735, 255);
+        row("Text1", "QLineEdit", "", 1320, 240, 975, 270);
+        row("Label2", "QLabel", "元", 2400, 240, 375, 255);
+        row("Label3", "QLabel", "保证金比例", 3000, 240, 975, 255);
+        row("Text2", "QLineEdit", "", 4080, 240, 975, 270);
+        row("Label4", "QLabel", "%", 5160, 240, 255, 255);
+        row("Label5", "QLabel", "进场价位", 240, 720, 855, 255);
+        row("Text3", "QLineEdit", "", 1320, 720, 975, 270);
+        row("Label7", "QLabel", "开仓手数", 3000, 720, 735, 255);
+        row("Text5", "QLineEdit", "", 4080, 720, 975, 270);
+        row("Label8", "QLabel", "手", 5160, 720, 255, 255);
+        row("Label6", "QLabel", "出场价位", 240, 1200, 735, 255);
+        row("Text4", "QLineEdit", "", 1320, 1200, 975, 270);
+        row("Label9", "QLabel", "拟持仓时间", 3000, 1200, 975, 255);
+        row("Text6", "QLineEdit", "", 4080, 1200, 975, 270);
+        row("Label10", "QLabel", "天", 5160, 1200, 255, 255);
+        row("Command1", "QPushButton", "分析", 1800, 1680, 2175, 495);
+        row("Label11", "QLabel", "分析结果", 240, 2520, 735, 255);
+        row("Label12", "QLabel", "最大可开仓", 240, 2880, 975, 255);
+        row("Text7", "QLineEdit", "", 1680, 2880, 975, 270);
+        row("Label13", "QLabel", "手", 2760, 2880, 255, 255);
+        row("Label14", "QLabel", "盈亏额", 3240, 2880, 615, 255);
+        row("Text8", "QLineEdit", "", 4080, 2880, 975, 270);
+        row("Label15", "QLabel", "元", 5160, 2880, 255, 255);
+        row("Label20", "QLabel", "做多盈亏平衡点", 240, 3240, 1455, 255);
+        row("Text11", "QLineEdit", "", 1680, 3240, 975, 270);
+        row("Label16", "QLabel", "手续费", 3240, 3240, 615, 255);
+        row("Text9", "QLineEdit", "", 4080, 3240, 975, 270);
+        row("Label17", "QLabel", "元", 5160, 3240, 255, 255);
+        row("Label26", "QLabel", "做空盈亏平衡点", 240, 3600, 1335, 255);
+        row("Text13", "QLineEdit", "", 1680, 3600, 975, 270);
+        row("Label18", "QLabel", "持仓费", 3240, 3600, 615, 255);
+        row("Text10", "QLineEdit", "", 4080, 3600, 975, 270);
+        row("Label19", "QLabel", "元", 5160, 3600, 255, 255);
+        row("Label21", "QLabel", "进场时点风险率", 1200, 4080, 1335, 255);
+        row("Text12", "QLineEdit", "", 2760, 4080, 975, 270);
+        row("Label22", "QLabel", "%", 3840, 4080, 135, 255);
+        row("Label23", "QLabel", "友情提示", 240, 4680, 735, 255);
+        row("Label24", "QLabel", "1、请填写上述所有需提供的数据，以方便计算器更准确的分析。", 240, 5040, 5295, 255);
+        row("Label25", "QLabel", "2、当当前风险率小于50%，系统将会强行平仓。", 240, 5400, 4215, 255);
+        row("Label27", "QLabel", "3、风险率会随市场价格的变动而变动，实际风险率变动以交易软件变动为主。", 240, 5760, 5175, 375);
+        // A line's box starts on the line and is as long as the line.
+        row("Line1", "QFrame", "", 0, 2400, 5640, 30);
+        row("Line2", "QFrame", "", 0, 4560, 5640, 30);
+        // clang-format on
+    }
+
+    void geometry()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, kind);
+        QFETCH(QString, caption);
+        QFETCH(QRect, twips);
+        const QWidget* widget = control(name);
+        QCOMPARE(QString::fromLatin1(widget->metaObject()->className()) == kind
+                || widget->inherits(qPrintable(kind)),
+            true);
+        QCOMPARE(widget->parentWidget(), form_.get());
+        const QRect pixels(twips.x() / 15, twips.y() / 15, twips.width() / 15, twips.height() / 15);
+        if (kind == "QFrame") {
+            QCOMPARE(widget->geometry().topLeft(), pixels.topLeft());
+            QCOMPARE(widget->width(), pixels.width());
+            // Reaches past the client edge and is clipped there.
+            QVERIFY(widget->geometry().right() >= form_->width());
+            QCOMPARE(widget->visibleRegion().boundingRect().width(), form_->width());
+            return;
+        }
+        QCOMPARE(widget->geometry(), pixels);
+        if (const auto* label = qobject_cast<const QLabel*>(widget))
+            QCOMPARE(label->text(), caption);
+        if (const auto* button = qobject_cast<const QPushButton*>(widget))
+            QCOMPARE(button->text(), caption);
+    }
+
+    void everyControlInTheTable()
+    {
+        // 13 text boxes, 27 labels, the button and 2 lines, and nothing else.
+        QCOMPARE(form_->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly).size(), 13);
+        QCOMPARE(form_->findChildren<QLabel*>(Qt::FindDirectChildrenOnly).size(), 27);
+        QCOMPARE(form_->findChildren<QPushButton*>(Qt::FindDirectChildrenOnly).size(), 1);
+        QCOMPARE(form_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly).size(), 43);
+    }
+
+    void colours()
+    {
+        const QColor system = form_->palette().color(QPalette::WindowText);
+        for (const QLabel* label : form_->findChildren<QLabel*>()) {
+            const QColor expected = label->objectName() == "Label11" ? QColor(0, 0, 255)
+                : label->objectName() == "Label23"                   ? QColor(255, 0, 0)
+                                                                     : system;
+            QCOMPARE(label->palette().color(QPalette::WindowText), expected);
+        }
+    }
+
+    void boxesAboveLabels()
+    {
+        // Label20 reaches into Text11 at x = 112: the box must be on top there.
+        const QRect label20 = control("Label20")->geometry();
+        const QRect text11 = control("Text11")->geometry();
+        QVERIFY(label20.intersects(text11));
+        QCOMPARE(form_->childAt(text11.left(), text11.center().y()), control("Text11"));
+        for (const QString& name : INPUTS + RESULTS)
+            QCOMPARE(form_->childAt(control(name)->geometry().center()), control(name));
+    }
+
+    void tabChainAndInitialFocus()
+    {
+        QCOMPARE(QApplication::focusWidget(), control("Text1"));
+        const QStringList chain = INPUTS + QStringList {"Command1"} + RESULTS + QStringList {"Text1"};
+        for (qsizetype i = 1; i < chain.size(); ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget()->objectName(), chain[i]);
+        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Text13"));
+    }
+
+    void typedWithTheKeyboard_data()
+    {
+        QTest::addColumn<QStringList>("inputs");
+        QTest::addColumn<QStringList>("results");
+        QTest::newRow("worked example") << WORKED_EXAMPLE << WORKED_RESULTS;
+        // More lots than the principal covers: the message, and a negative risk rate.
+        QTest::newRow("too many lots") << QStringList {"100", "10", "50", "51", "2",
+            "3"} << QStringList {"开仓手数过大", "26.676", "2.424", "0.9", "51", "-167.67", "49"};
+        // Exactly as many lots as the principal covers counts as too many.
+        QTest::newRow("lots equal to max") << QStringList {"150", "10", "50", "51", "2",
+            "3"} << QStringList {"开仓手数过大", "26.676", "2.424", "0.9", "51", "-126", "49"};
+    }
+
+    void typedWithTheKeyboard()
+    {
+        QFETCH(QStringList, inputs);
+        QFETCH(QStringList, results);
+        for (const QString& input : inputs) {
+            QTest::keyClicks(QApplication::focusWidget(), input);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(texts(INPUTS), inputs);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Command1"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QCOMPARE(texts(RESULTS), results);
+        for (const QString& name : RESULTS)
+            QVERIFY2(box(name)->cursorPosition() == 0, "a long result must show its start");
+
+        // A second press with the same inputs changes nothing; Enter on the
+        // focused button presses it too.
+        fill(RESULTS, QStringList(RESULTS.size(), QStringLiteral("old")));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(texts(RESULTS), results);
+    }
+
+    void enterInATextBoxDoesNotAnalyse()
+    {
+        fill(INPUTS, WORKED_EXAMPLE);
+        for (const QString& name : INPUTS) {
+            box(name)->setFocus();
+            QTest::keyClick(box(name), Qt::Key_Return);
+            QTest::keyClick(box(name), Qt::Key_Enter, Qt::KeypadModifier);
+        }
+        QCOMPARE(texts(RESULTS), QStringList(RESULTS.size(), QString()));
+        const auto* button = control<QPushButton>("Command1");
+        QVERIFY(!button->isDefault());
+        QVERIFY(!button->autoDefault());
+        QCOMPARE(button->shortcut(), QKeySequence());
+    }
+
+    void faults_data()
+    {
+        QTest::addColumn<QStringList>("inputs");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("inputsNamed");
+        QTest::addColumn<QStringList>("resultsAfter");
+        const QString old = QStringLiteral("old");
+        // Step 3, 0 / 0: nothing is written, the old results stay.
+        QTest::newRow("all empty") << QStringList(6, QString()) << "无效运算"
+                                   << "交易本金、保证金比例、进场价位" << QStringList(7, old);
+        // Step 3, reading the principal.
+        QTest::newRow("principal too large") << QStringList {"1E999", "10", "50", "51", "2", "3"} << "溢出"
+                                             << "交易本金、保证金比例、进场价位" << QStringList(7, old);
+        // Step 18 divides by a zero risk base: Text12 and Text13 keep their old text.
+        QTest::newRow("empty lots") << QStringList {"950", "10", "50", "51", "", "3"} << "除数为零"
+                                    << "交易本金、进场价位、开仓手数"
+                                    << QStringList {"12", "0", "0", "0", "51", old, old};
+    }
+
+    void faults()
+    {
+        QFETCH(QStringList, inputs);
+        QFETCH(QString, fault);
+        QFETCH(QString, inputsNamed);
+        QFETCH(QStringList, resultsAfter);
+        fill(INPUTS, inputs);
+        fill(RESULTS, QStringList(RESULTS.size(), QStringLiteral("old")));
+
+        const SeenMessage seen = pressExpectingMessage();
+        QVERIFY(seen.shown);
+        QCOMPARE(seen.title, QStringLiteral("Quanvik"));
+        QCOMPARE(seen.icon, QMessageBox::Warning);
+        QCOMPARE(seen.buttons, QStringList {QStringLiteral("确定")});
+        QVERIFY2(seen.text.contains(fault), qPrintable(seen.text));
+        QVERIFY2(seen.informativeText.contains(inputsNamed), qPrintable(seen.informativeText));
+
+        QVERIFY(form_->isVisible());
+        QCOMPARE(texts(INPUTS), inputs);
+        QCOMPARE(texts(RESULTS), resultsAfter);
+    }
+
+    void resultBoxes_data()
+    {
+        QTest::addColumn<QString>("name");
+        for (const QString& name : RESULTS)
+            QTest::newRow(qPrintable(name)) << name;
+    }
+
+    void resultBoxes()
+    {
+        QFETCH(QString, name);
+        fill(INPUTS, WORKED_EXAMPLE);
+        control<QPushButton>("Command1")->click();
+        QLineEdit* result = box(name);
+        const QString shown = result->text();
+        QVERIFY(!shown.isEmpty());
+        QVERIFY(result->isReadOnly());
+        QCOMPARE(result->focusPolicy(), Qt::StrongFocus);
+        QVERIFY(result->palette().color(QPalette::Base) != box("Text1")->palette().color(QPalette::Base));
+
+        result->setFocus();
+        QTest::keyClicks(result, "9x");
+        QTest::keyClick(result, Qt::Key_Backspace);
+        QCOMPARE(result->text(), shown);
+
+        QApplication::clipboard()->clear();
+        QTest::keyClick(result, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(result->selectedText(), shown);
+        QTest::keyClick(result, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), shown);
+    }
+
+    void inputsTakeAnyText()
+    {
+        // No length limit, no filter: the analysis decides what a text means.
+        const QString longText(100000, QLatin1Char('7'));
+        for (const QString& name : INPUTS) {
+            QLineEdit* input = box(name);
+            QCOMPARE(input->validator(), nullptr);
+            input->insert(longText);
+            QCOMPARE(input->text().size(), longText.size());
+            input->clear();
+            QTest::keyClicks(input, QStringLiteral("-1.5e2"));
+            QTest::sendKeyEvent(QTest::Click, input, Qt::Key_unknown, QStringLiteral("元"), Qt::NoModifier);
+            QTest::keyClicks(input, QStringLiteral(" &H"));
+            QCOMPARE(input->text(), QStringLiteral("-1.5e2元 &H"));
+        }
+    }
+
+    void accessibleNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("accessibleName");
+        QTest::addColumn<QString>("captionLabel");
+        QTest::newRow("Text1") << "Text1"
+                               << "交易本金（元）"
+                               << "Label1";
+        QTest::newRow("Text2") << "Text2"
+                               << "保证金比例（%）"
+                               << "Label3";
+        // Prices have no unit label.
+        QTest::newRow("Text3") << "Text3"
+                               << "进场价位"
+                               << "Label5";
+        QTest::newRow("Text4") << "Text4"
+                               << "出场价位"
+                               << "Label6";
+        QTest::newRow("Text5") << "Text5"
+                               << "开仓手数（手）"
+                               << "Label7";
+        QTest::newRow("Text6") << "Text6"
+                               << "拟持仓时间（天）"
+                               << "Label9";
+        QTest::newRow("Text7") << "Text7"
+                               << "最大可开仓（手）"
+                               << "Label12";
+        QTest::newRow("Text8") << "Text8"
+                               << "盈亏额（元）"
+                               << "Label14";
+        QTest::newRow("Text9") << "Text9"
+                               << "手续费（元）"
+                               << "Label16";
+        QTest::newRow("Text10") << "Text10"
+                                << "持仓费（元）"
+                                << "Label18";
+        QTest::newRow("Text11") << "Text11"
+                                << "做多盈亏平衡点"
+                                << "Label20";
+        QTest::newRow("Text12") << "Text12"
+                                << "进场时点风险率（%）"
+                                << "Label21";
+        QTest::newRow("Text13") << "Text13"
+                                << "做空盈亏平衡点"
+                                << "Label26";
+    }
+
+    void accessibleNames()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, accessibleName);
+        QFETCH(QString, captionLabel);
+        QCOMPARE(box(name)->accessibleName(), accessibleName);
+        QCOMPARE(control<QLabel>(captionLabel)->buddy(), box(name));
+    }
+
+    void captionsFit()
+    {
+        QVERIFY2(QFontInfo(form_->font()).family() == QStringLiteral("WenQuanYi Micro Hei Mono"),
+            "install fonts-wqy-microhei");
+        const QList<CaptionLabel*> labels = form_->findChildren<CaptionLabel*>();
+        QCOMPARE(labels.size(), 27);
+        for (const CaptionLabel* label : labels) {
+            const QString what = label->objectName() + ": " + label->text();
+            const QSize box = label->size();
+            // Wrapped at the box's width, no line is wider than the box...
+            const QFontMetrics metrics(label->font());
+            const QRect wrapped = metrics.boundingRect(QRect(QPoint(), QSize(box.width(), 10000)),
+                Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, label->text());
+            QVERIFY2(wrapped.width() <= box.width(), qPrintable(what));
+            // ...and drawn in a box taller than its own, no ink falls below it.
+            CaptionLabel tall(label->text());
+            tall.setFont(label->font());
+            tall.resize(box.width(), box.height() + 40);
+            QImage ink(tall.size(), QImage::Format_ARGB32_Premultiplied);
+            ink.fill(Qt::transparent);
+            tall.render(&ink, QPoint(), QRegion(), QWidget::DrawChildren);
+            int lowest = -1;
+            for (int y = 0; y < ink.height(); ++y)
+                for (int x = 0; x < ink.width(); ++x)
+                    if (qAlpha(ink.pixel(x, y)) != 0)
+                        lowest = y;
+            QVERIFY2(lowest >= 0, qPrintable(what));
+            QVERIFY2(lowest < box.height(), qPrintable(what + QStringLiteral(" ink to row %1").arg(lowest)));
+        }
+    }
+
+    void label27HasTwoLines()
+    {
+        auto* label = control<CaptionLabel>("Label27");
+        const QImage ink = label->grab().toImage();
+        // Ink on both halves of the box: the note wraps onto a second line.
+        auto inked = [&ink](int from, int to) {
+            for (int y = from; y < to; ++y)
+                for (int x = 0; x < ink.width(); ++x)
+                    if (ink.pixel(x, y) != ink.pixel(0, 0))
+                        return true;
+            return false;
+        };
+        QVERIFY(inked(0, 12));
+        QVERIFY(inked(13, 25));
+    }
+
+    void chineseContextMenu()
+    {
+        const QString translations = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+        if (!QFileInfo::exists(translations + "/qtbase_zh_CN.qm"))
+            QSKIP("qt6-translations-l10n is not installed");
+        const std::unique_ptr<QMenu> menu(box("Text7")->createStandardContextMenu());
+        QStringList actions;
+        for (const QAction* action : menu->actions())
+            actions << action->text();
+        QVERIFY2(actions.join(' ').contains(QStringLiteral("复制")), qPrintable(actions.join(' ')));
+        // A second form does not install the translation again.
+        const qsizetype before = QCoreApplication::instance()->findChildren<QTranslator*>().size();
+        Quanvik second;
+        QCOMPARE(QCoreApplication::instance()->findChildren<QTranslator*>().size(), before);
+    }
+
+    void captionIcon()
+    {
+        QVERIFY(QImageReader::supportedImageFormats().contains("ico"));
+        QImageReader reader(QStringLiteral(":/quanvik/form.ico"));
+        QCOMPARE(reader.imageCount(), 2);
+        QList<int> colourCounts;
+        do {
+            const QImage image = reader.read();
+            QCOMPARE(image.size(), QSize(16, 16));
+            QSet<QRgb> colours;
+            for (int y = 0; y < 16; ++y)
+                for (int x = 0; x < 16; ++x)
+                    if (qAlpha(image.pixel(x, y)) != 0)
+                        colours.insert(image.pixel(x, y));
+            colourCounts << int(colours.size());
+        } while (reader.jumpToNextImage());
+        QCOMPARE(colourCounts.size(), 2);
+        QCOMPARE(colourCounts[0], 2);
+        QVERIFY(colourCounts[1] > 2 && colourCounts[1] <= 16);
+        QVERIFY(form_->windowIcon().availableSizes().contains(QSize(16, 16)));
+    }
+};
+
+QTEST_MAIN(FormTest)
+#include "form_test.moc"
