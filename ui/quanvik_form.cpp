@@ -202,15 +202,16 @@ void Quanvik::analyze()
 void Quanvik::reportFault(const AnalysisError& error)
 {
     QStringList inputs;
-    for (FieldId field : quanvik::inputsOfStep(error.step())) {
+    for (FieldId field : quanvik::inputsOfStep(error.step()))
         inputs << captions_[static_cast<std::size_t>(field)]->text();
-    }
 
-    QMessageBox message(QMessageBox::Warning, QStringLiteral("Quanvik"),
-        QStringLiteral("分析未能完成：%1。").arg(faultName(error.kind())), QMessageBox::Ok, this);
+    // One plain text with a line break: an informative text would be wrapped to
+    // the width of the short first line.
+    QString text = QStringLiteral("分析未能完成：%1。").arg(faultName(error.kind()));
     if (!inputs.isEmpty())
-        message.setInformativeText(
-            QStringLiteral("请检查这些输入：%1。").arg(inputs.join(QStringLiteral("、"))));
+        text += QStringLiteral("\n请检查这些输入：%1。").arg(inputs.join(QStringLiteral("、")));
+    QMessageBox message(QMessageBox::Warning, QStringLiteral("Quanvik"), text, QMessageBox::Ok, this);
+    message.setTextFormat(Qt::PlainText);
     message.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
     message.setFont(font());
     message.exec();
