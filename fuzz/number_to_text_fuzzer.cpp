@@ -122,9 +122,11 @@ std::optional<double> readWithEngine(const std::string& text)
     }
 }
 
+// Whole values come back unchanged: below 2^52 x * 100 / 100 need not give x
+// back (999999999999998 would become 999999999999998.125).
 double referenceRoundTo2(double x)
 {
-    if (std::fabs(x) >= 0x1p52) {
+    if (std::floor(x) == x) {
         return x;
     }
     return std::nearbyint(x * 100) / 100;
