@@ -453,12 +453,34 @@ def numberLikeText(rng):
         if rng.randrange(2):
             s = s.upper()
         return ('&' + rng.choice('Hh' if hexa else 'Oo') + s).encode()
+    if k == 5 and rng.randrange(2):
+        return longDigits(rng)
     if k == 5:  # an edge text with noise around it
         return rng.choice(EDGE_TEXTS) + b''.join(
             rng.choice(ODD_PIECES) for _ in range(rng.randrange(3)))
     if k == 6:
         return b''.join(rng.choice(ODD_PIECES) for _ in range(rng.randrange(1, 10)))
     return rng.choice(EDGE_TEXTS)
+
+
+def longDigits(rng):
+    """Hundreds of digits around a rounding decision: a midpoint of two doubles or a
+    short number, padded with zeros past what a reader keeps, then a late digit."""
+    x = abs(randomDouble(rng))
+    y = math.nextafter(x, math.inf)
+    if rng.randrange(2) and math.isfinite(y):
+        sign, digits, exp = ((decimal.Decimal(x) + decimal.Decimal(y)) / 2).as_tuple()
+        body = ''.join(map(str, digits))
+    else:
+        body, exp = str(rng.randrange(1, 10 ** rng.randrange(1, 20))), rng.randrange(-30, 30)
+    lead = '0' * rng.randrange(0, 20)
+    pad = '0' * max(rng.choice([0, rng.randrange(700, 900), rng.randrange(0, 1600)]) - len(body), 0)
+    late = rng.choice(['', '', '1', '5', '9', '0' * rng.randrange(1, 40) + '3'])
+    full = lead + body + pad + late + '0' * rng.choice([0, 0, rng.randrange(1, 20)])
+    exp -= len(full) - len(lead + body)
+    point = rng.randrange(len(full) + 1)
+    text = full[:point] + '.' + full[point:] + 'E%d' % (exp + len(full) - point)
+    return text.encode()
 
 
 def sprinkle(rng, text):
@@ -570,8 +592,28 @@ def shrinkRun(runner, texts):
     return texts
 
 
+def clip(text, limit=120):
+    r = repr(text)[2:-1] if isinstance(text, bytes) else text
+    return r if len(r) <= limit else '%s...(%d bytes)...%s' % (r[:limit // 2], len(text),
+                                                              r[-limit // 2:])
+
+
 def show(texts):
-    return ' | '.join(repr(t)[2:-1] for t in texts)
+    return ' | '.join(clip(t) for t in texts)
+
+
+def readable(answer):
+    """An answer line with its texts decoded, results only for a run."""
+    tokens = answer.split(' ')
+    if len(tokens) == 15:  # a run: 13 texts, written fields, outcome
+        return '%s  written %s  %s' % (' | '.join(clip(dec(t).decode('utf-8', 'replace'))
+                                                  for t in tokens[6:13]), *tokens[13:])
+    if len(tokens) == 4:  # a number: its text, settle, floor, roundTo2
+        return ' '.join([repr(dec(tokens[0]).decode())] + [
+            repr(fromBits(int(t, 16))) if len(t) == 16 else t for t in tokens[1:]])
+    if len(tokens) == 1 and len(tokens[0]) == 16:
+        return '%s (%r)' % (tokens[0], fromBits(int(tokens[0], 16)))
+    return answer
 
 
 def main():
@@ -603,13 +645,13 @@ def main():
                     mismatches.setdefault(kind, []).append((case, want, answer))
                     if len(mismatches[kind]) <= args.show:
                         print('MISMATCH %s: %s\n  model:  %s\n  engine: %s'
-                              % (kind, describe(case), want, answer))
+                              % (kind, describe(case), readable(want), readable(answer)))
 
     texts = list(EDGE_TEXTS) + [numberLikeText(rng) for _ in range(args.conversions)]
     # A megabyte pasted into a field must read in linear time, and exactly.
     texts += [b'1' * 1000000, b'0.' + b'0' * 1000000 + b'1E1000300', b'&H' + b'0' * 1000000 + b'1',
               b'1' * 1000000 + b'E-1000000', b' 9' * 500000]
-    check('text', texts, lambda t: 'T ' + enc(t), modelText, lambda t: repr(t[:300]))
+    check('text', texts, lambda t: 'T ' + enc(t), modelText, clip)
     doubles = [randomDouble(rng) for _ in range(args.conversions)]
     numbers = [struct.unpack('<Q', struct.pack('<d', x))[0] for x in doubles]
     numbers += [0x7ff0000000000000, 0xfff0000000000000, 0x7ff8000000000000, 0xfff8000000000001,
@@ -623,8 +665,8 @@ def main():
     for c, _, _ in mismatches.get('run', [])[:args.show]:
         small = shrinkRun(args.runner, c)
         print('SHRUNK run: %s\n  model:  %s\n  engine: %s'
-              % (show(small), modelRun(small), engine(args.runner, ['R ' + ' '.join(
-                  enc(t) for t in small)])[0]))
+              % (show(small), readable(modelRun(small)), readable(engine(args.runner, [
+                  'R ' + ' '.join(enc(t) for t in small)])[0])))
     total = sum(counts.values())
     bad = sum(len(m) for m in mismatches.values())
     print('crosscheck: %d cases (%s), %d mismatches (%s), seed %d, %.1f s'
