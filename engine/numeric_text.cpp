@@ -219,7 +219,9 @@ double readDecimal(const char* p, const char* end)
             exponent += negativeExponent ? -power : power;
     }
 
-    while (size > 0 && digits[size - 1] == '0')
+    // Trailing zeros go, unless dropped digits follow them: the marker that
+    // stands for those must stay beyond every kept digit.
+    while (!sticky && size > 0 && digits[size - 1] == '0')
         --size;
     const double magnitude = nearestDouble(digits.data(), size, exponent, sticky);
     if (magnitude == 0.0)
@@ -496,9 +498,9 @@ double floorToInteger(double value)
 
 double roundTo2(double value)
 {
-    // From 2^52 up every double is whole; below it value * 100 cannot overflow.
-    constexpr double WHOLE_FROM = 4503599627370496.0;
-    if (!(std::fabs(value) < WHOLE_FROM))
+    // Whole values, every magnitude from 2^52 up among them, come back as
+    // they are: scaling one by 100 could overflow or round it off the integer.
+    if (!std::isfinite(value) || std::floor(value) == value)
         return value;
 
     // Half to even is symmetric, so round the magnitude, where the fraction
