@@ -24,6 +24,9 @@ void constructAndPaint(benchmark::State& state)
         state.ResumeTiming();
     }
 }
+// The first form of the process also loads the fonts, as at start-up; it is
+// registered first so that it runs first.
+BENCHMARK(constructAndPaint)->Name("firstConstructAndPaint")->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(constructAndPaint)->Unit(benchmark::kMillisecond);
 
 } // namespace
