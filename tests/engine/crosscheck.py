@@ -349,7 +349,8 @@ EDGE_TEXTS = [b'', b' ', b'  \t\n ', b'2 50', b' 1 2 5', b'1,000', b'12%', '元1
               b'5E-324', b'2.4703282292062327E-324', b'2.4703282292062328E-324', b'3E-324',
               b'2.2250738585072011E-308', b'2.2250738585072014E-308', b'4.9E-324',
               b'1' * 5000, b'0.' + b'0' * 5000 + b'1', b'1' + b'0' * 400 + b'E-400',
-              b'0' * 10000 + b'7', b'9' * 309, b'9' * 308, b'1e0000000000000000000000002',
+              b'0' * 10000 + b'7', b'1.' + b'0' * 799 + b'1', b'1' + b'0' * 799 + b'1E-800',
+              b'1' + b'0' * 799 + b'5' + b'0' * 30 + b'E-830', b'9' * 309, b'9' * 308, b'1e0000000000000000000000002',
               b'0.0001', b'0.00009999999999999995', b'0.000099999999999999949',
               b'999999999999999.5', b'999999999999999.4', b'1E15', b'1000000000000005',
               b'1000000000000015', b'1E-16', b'0.000000000000001', b'1.23456789012345E-05',
@@ -605,9 +606,10 @@ def show(texts):
 def readable(answer):
     """An answer line with its texts decoded, results only for a run."""
     tokens = answer.split(' ')
-    if len(tokens) == 15:  # a run: 13 texts, written fields, outcome
+    if len(tokens) >= 15:  # a run: 13 texts, written fields, outcome
         return '%s  written %s  %s' % (' | '.join(clip(dec(t).decode('utf-8', 'replace'))
-                                                  for t in tokens[6:13]), *tokens[13:])
+                                                  for t in tokens[6:13]), tokens[13],
+                                       ' '.join(tokens[14:]))
     if len(tokens) == 4:  # a number: its text, settle, floor, roundTo2
         return ' '.join([repr(dec(tokens[0]).decode())] + [
             repr(fromBits(int(t, 16))) if len(t) == 16 else t for t in tokens[1:]])
