@@ -30,16 +30,18 @@ namespace quanvik {
 //   number ('１２' -> 0, '12．5' -> 12).
 //   The decimal value is rounded to the nearest double, ties to even, however
 //   many digits it has ('0.1' -> 0.1, a megabyte of digits is read in linear
-//   time). A value beyond the double range throws AnalysisError(Overflow):
-//     '1E999' -> Overflow   '-1E999' -> Overflow
+//   time). A value that rounds beyond the largest double throws
+//   AnalysisError(Overflow); zero is never beyond it:
+//     '1E999' -> Overflow   '-1E999' -> Overflow   '0E999' -> 0
 //     '1.7976931348623158E308' -> 1.7976931348623157E308 (the largest double)
 //   A value too small for the range reads as 0 ('1E-999' -> 0); one that is
 //   merely tiny reads as the nearest subnormal ('5E-324' -> 4.94E-324).
 //   Zero is always +0: '-0' -> 0, '-1E-999' -> 0.
 //
 //   '&H' (hexadecimal) and '&O' (octal), either case, at the very start of
-//   the text introduce an unsigned integer of any length, rounded to the
-//   nearest double; beyond the double range it throws Overflow.
+//   the text (blanks aside: '& H 1 0' -> 16) introduce an unsigned integer of
+//   any length, rounded to the nearest double; beyond the double range it
+//   throws Overflow.
 //     '&H10' -> 16   '&hff' -> 255   '&O17' -> 15   '&H1G' -> 1   '&O78' -> 7
 //     '&HFFFFFFFF' -> 4294967295 (no two's complement wrap)
 //   The prefix has no sign of its own and no other position: '-&H10' -> 0,
@@ -89,8 +91,9 @@ double floorToInteger(double value);
 //     829.833333333333 -> 829.83   0.125 -> 0.12   0.375 -> 0.38
 //     2.675 -> 2.68  (2.675 * 100 is exactly 267.5)
 //     0.285 -> 0.28  (28.499999999999996)   8.345 -> 8.35 (834.5000000000001)
-// Values that are already whole (every magnitude from 2^52 up) come back
-// unchanged, so the product never overflows.
+// Every whole value comes back unchanged (999999999999998, whose product by
+// 100 is inexact; 1E300, whose product would overflow); from 2^52 up every
+// double is whole.
 double roundTo2(double value);
 
 } // namespace quanvik

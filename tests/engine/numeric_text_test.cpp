@@ -101,6 +101,7 @@ TEST(TextToNumber, ReadsTheLeadingNumber)
         // range
         {"1.7976931348623158E308", DBL_MAX},
         {"1E-999", 0},
+        {"0E999", 0},
         {"5E-324", std::numeric_limits<double>::denorm_min()},
         {"2.2250738585072014E-308", DBL_MIN},
         // hexadecimal and octal
