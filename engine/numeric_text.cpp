@@ -265,7 +265,7 @@ double readRadixInteger(const char* p, const char* end, int radix)
     if (mantissa == 0)
         return 0.0;
 
-    const int excess = std::bit_width(mantissa) - DBL_MANT_DIG;
+    const int excess = static_cast<int>(std::bit_width(mantissa)) - DBL_MANT_DIG;
     if (excess > 0) {
         const std::uint64_t rest = mantissa & ((std::uint64_t {1} << excess) - 1);
         const std::uint64_t half = std::uint64_t {1} << (excess - 1);
@@ -438,7 +438,7 @@ std::string numberToText(double value)
         text += '-';
 
     if (writesPlain(d)) {
-        const auto integerDigits = static_cast<std::size_t>(d.exponent + 1);
+        const auto integerDigits = static_cast<std::size_t>(d.exponent) + 1;
         if (d.exponent < 0) {
             text += "0.";
             text.append(static_cast<std::size_t>(-d.exponent - 1), '0');

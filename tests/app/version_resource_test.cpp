@@ -251,7 +251,7 @@ TEST_F(VersionResource, iconGroupHoldsFourRgbaImagesLargestFirst)
         // the corner outside the rounded tile is clear, the centre is solid.
         const size_t stride = size_t(size) * 4;
         const size_t corner = 40 + 3;
-        const size_t centre = 40 + (size / 2) * stride + (size / 2) * 4 + 3;
+        const size_t centre = 40 + (size / 2) * stride + static_cast<size_t>(size / 2) * 4 + 3;
         ASSERT_GE(dib.size(), 40 + stride * size);
         EXPECT_EQ(dib[corner], 0);
         EXPECT_EQ(dib[centre], 255);
