@@ -14,7 +14,7 @@ constexpr std::uint32_t BLUE = 0x0000FF;
 constexpr std::uint32_t RED = 0xFF0000;
 
 // clang-format off
-constexpr std::array<ControlSpec, 43> LAYOUT{{
+constexpr std::array<ControlRow, 43> LAYOUT{{
     // name       kind      caption                left  top   width height tab colour
     {"Label1",   LABEL,    "交易本金",             240,  240,  735, 255,  0, SYSTEM},
     {"Text1",    TEXT_BOX, "",                    1320,  240,  975, 270,  1, SYSTEM},
@@ -83,7 +83,7 @@ constexpr std::array<FieldBinding, 13> BINDINGS{{
 
 } // namespace
 
-std::span<const ControlSpec> formLayout() noexcept
+std::span<const ControlRow> formLayout() noexcept
 {
     return LAYOUT;
 }

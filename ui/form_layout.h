@@ -25,7 +25,7 @@ enum class ControlKind { Label, TextBox, PushButton, Line };
 // Marks a control that keeps the style's own text colour.
 inline constexpr std::uint32_t SYSTEM_COLOUR = 0xFFFFFFFF;
 
-struct ControlSpec {
+struct ControlRow {
     const char* name;
     ControlKind kind;
     const char* caption; // UTF-8; empty for text boxes and lines
@@ -39,7 +39,7 @@ struct ControlSpec {
 };
 
 // Every control, in visual rows from top to bottom.
-std::span<const ControlSpec> formLayout() noexcept;
+std::span<const ControlRow> formLayout() noexcept;
 
 // Ties each field to its text box and to the labels that name it, so the
 // accessible names, buddies and fault messages all come from one place.

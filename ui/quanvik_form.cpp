@@ -87,16 +87,16 @@ void Quanvik::buildControls()
 {
     std::vector<std::pair<int, QWidget*>> focusChain;
     std::vector<QWidget*> stackedAbove;
-    for (const quanvik::ControlSpec& spec : quanvik::formLayout()) {
-        const QString caption = QString::fromUtf8(spec.caption);
-        QRect rect(toPixels(spec.left), toPixels(spec.top), toPixels(spec.width), toPixels(spec.height));
+    for (const quanvik::ControlRow& entry : quanvik::formLayout()) {
+        const QString caption = QString::fromUtf8(entry.caption);
+        QRect rect(toPixels(entry.left), toPixels(entry.top), toPixels(entry.width), toPixels(entry.height));
         QWidget* control = nullptr;
-        switch (spec.kind) {
+        switch (entry.kind) {
         case ControlKind::Label: {
             auto* label = new CaptionLabel(caption, this);
-            if (spec.colour != quanvik::SYSTEM_COLOUR) {
+            if (entry.colour != quanvik::SYSTEM_COLOUR) {
                 QPalette palette = label->palette();
-                palette.setColor(QPalette::WindowText, QColor::fromRgb(spec.colour));
+                palette.setColor(QPalette::WindowText, QColor::fromRgb(entry.colour));
                 label->setPalette(palette);
             }
             control = label;
@@ -125,10 +125,10 @@ void Quanvik::buildControls()
             break;
         }
         }
-        control->setObjectName(QString::fromUtf8(spec.name));
+        control->setObjectName(QString::fromUtf8(entry.name));
         control->setGeometry(rect);
-        if (spec.kind == ControlKind::TextBox || spec.kind == ControlKind::PushButton) {
-            focusChain.emplace_back(spec.tabIndex, control);
+        if (entry.kind == ControlKind::TextBox || entry.kind == ControlKind::PushButton) {
+            focusChain.emplace_back(entry.tabIndex, control);
             stackedAbove.push_back(control);
         }
     }

@@ -114,24 +114,24 @@ private slots:
     void controls_data()
     {
         QTest::addColumn<int>("row");
-        for (const quanvik::ControlSpec& spec : quanvik::formLayout())
-            QTest::newRow(spec.name) << int(&spec - quanvik::formLayout().data());
+        for (const quanvik::ControlRow& entry : quanvik::formLayout())
+            QTest::newRow(entry.name) << int(&entry - quanvik::formLayout().data());
     }
 
     // Every control is built as its row of the layout table says.
     void controls()
     {
         QFETCH(int, row);
-        const quanvik::ControlSpec& spec = quanvik::formLayout()[std::size_t(row)];
-        const QWidget* widget = control(QString::fromLatin1(spec.name));
-        const QRect rect(spec.left / 15, spec.top / 15, spec.width / 15, spec.height / 15);
-        const QColor colour = spec.colour == quanvik::SYSTEM_COLOUR
+        const quanvik::ControlRow& entry = quanvik::formLayout()[std::size_t(row)];
+        const QWidget* widget = control(QString::fromLatin1(entry.name));
+        const QRect rect(entry.left / 15, entry.top / 15, entry.width / 15, entry.height / 15);
+        const QColor colour = entry.colour == quanvik::SYSTEM_COLOUR
             ? form_->palette().color(QPalette::WindowText)
-            : QColor::fromRgb(spec.colour);
-        switch (spec.kind) {
+            : QColor::fromRgb(entry.colour);
+        switch (entry.kind) {
         case quanvik::ControlKind::Label:
             QCOMPARE(widget->geometry(), rect);
-            QCOMPARE(qobject_cast<const QLabel*>(widget)->text(), QString::fromUtf8(spec.caption));
+            QCOMPARE(qobject_cast<const QLabel*>(widget)->text(), QString::fromUtf8(entry.caption));
             QCOMPARE(widget->palette().color(QPalette::WindowText), colour);
             break;
         case quanvik::ControlKind::TextBox:
@@ -140,7 +140,7 @@ private slots:
             break;
         case quanvik::ControlKind::PushButton:
             QCOMPARE(widget->geometry(), rect);
-            QCOMPARE(qobject_cast<const QPushButton*>(widget)->text(), QString::fromUtf8(spec.caption));
+            QCOMPARE(qobject_cast<const QPushButton*>(widget)->text(), QString::fromUtf8(entry.caption));
             break;
         case quanvik::ControlKind::Line:
             QCOMPARE(widget->geometry().topLeft(), rect.topLeft());
