@@ -7,8 +7,14 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <system_error>
+
+// Results must be the same bits on every platform: each operation rounded once
+// to double, never through a wider register (as x87 code would).
+static_assert(FLT_EVAL_METHOD == 0, "double arithmetic must be evaluated in double precision");
+static_assert(std::numeric_limits<double>::is_iec559, "doubles must be IEEE-754");
 
 namespace quanvik {
 namespace {
