@@ -5,14 +5,15 @@ set(CPACK_PACKAGE_NAME quanvik)
 set(CPACK_PACKAGE_VENDOR Quanvik)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "futures position calculator")
+# One element per line of the control file's long description.
 set(CPACK_PACKAGE_DESCRIPTION
-    "Quanvik plans one trade in a futures contract of 15 units per lot. From "
-    "the principal, the margin ratio, the entry and exit prices, the lots to "
-    "open and the days to hold it shows the most lots the principal can open, "
-    "the profit or loss net of commission and holding fee, the long and short "
-    "break-even prices and the risk rate at entry. The window is in "
+    "Quanvik plans one trade in a futures contract of 15 units per lot. From"
+    "the principal, the margin ratio, the entry and exit prices, the lots to"
+    "open and the days to hold it shows the most lots the principal can open,"
+    "the profit or loss net of commission and holding fee, the long and short"
+    "break-even prices and the risk rate at entry. The window is in"
     "Simplified Chinese.")
-string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_PACKAGE_CONTACT "Quanvik maintainers <maintainers@quanvik.org>")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
