@@ -78,7 +78,9 @@ public:
     void writeText(FieldId field, const std::string& text) override
     {
         texts[static_cast<int>(field)] = text;
-        written += (written.empty() ? "" : ",") + std::to_string(static_cast<int>(field) + 1);
+        if (!written.empty())
+            written += ',';
+        written += std::to_string(static_cast<int>(field) + 1);
     }
 };
 
@@ -140,9 +142,14 @@ std::string stepsCase()
             inputs.push_back(static_cast<int>(field) + 1);
         std::sort(inputs.begin(), inputs.end());
         std::string list;
-        for (int field : inputs)
-            list += (list.empty() ? "" : ",") + std::to_string(field);
-        out += (step ? " " : "") + (list.empty() ? "-" : list);
+        for (int field : inputs) {
+            if (!list.empty())
+                list += ',';
+            list += std::to_string(field);
+        }
+        if (step != 0)
+            out += ' ';
+        out += list.empty() ? "-" : list;
     }
     return out;
 }
