@@ -1,6 +1,9 @@
 #include "form_setup.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontDatabase>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -13,10 +16,28 @@ constexpr int FONT_PIXEL_SIZE = 12;
 // Named so that a second form in the same application finds it installed.
 constexpr const char* TRANSLATOR_NAME = "quanvik_qtbase_zh_CN";
 
+// Windows has no WenQuanYi Micro Hei, so its packages carry the font here,
+// relative to the program's folder.
+constexpr const char* BUNDLED_FONT = "fonts/wqy-microhei.ttc";
+
+// Once per process, and only where the system lacks the face: an installed
+// copy always wins over the one beside the program.
+void loadBundledFont()
+{
+    static const bool loaded = [] {
+        if (QFontDatabase::hasFamily(QStringLiteral("WenQuanYi Micro Hei Mono")))
+            return false;
+        const QString path = QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(BUNDLED_FONT));
+        return QFileInfo::exists(path) && QFontDatabase::addApplicationFont(path) != -1;
+    }();
+    Q_UNUSED(loaded);
+}
+
 } // namespace
 
 QFont formFont()
 {
+    loadBundledFont();
     QFont font;
     font.setFamilies({QStringLiteral("WenQuanYi Micro Hei Mono"), QStringLiteral("WenQuanYi Micro Hei"),
         QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Source Han Sans SC"),

@@ -9,7 +9,9 @@ namespace quanvik {
 // WenQuanYi Micro Hei Mono where installed: full-width Chinese and half-width
 // Latin, as the dialog font the boxes were measured for, so that even a '%' in
 // its 9-pixel box fits. Otherwise the first installed of other common Simplified
-// Chinese faces. The size is in pixels because the layout is.
+// Chinese faces. Where the system lacks WenQuanYi Micro Hei (Windows), it is
+// loaded first from fonts/ in the program's folder, where the Windows packages
+// put it. The size is in pixels because the layout is.
 QFont formFont();
 
 // Loads Qt's own Simplified Chinese texts (context menus, standard buttons)

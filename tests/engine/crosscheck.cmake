@@ -4,10 +4,18 @@ add_executable(field_runner ${CMAKE_CURRENT_LIST_DIR}/field_runner.cpp)
 quanvik_target_options(field_runner)
 target_link_libraries(field_runner PRIVATE quanvik_engine)
 
+# A cross-built runner is started through the emulator (Wine).
+set(runnerEmulator "")
+if(CMAKE_CROSSCOMPILING AND CMAKE_CROSSCOMPILING_EMULATOR)
+    foreach(part IN LISTS CMAKE_CROSSCOMPILING_EMULATOR)
+        list(APPEND runnerEmulator --emulator ${part})
+    endforeach()
+endif()
+
 find_package(Python3 COMPONENTS Interpreter)
 if(Python3_Interpreter_FOUND)
     add_test(NAME engine_crosscheck
         COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/crosscheck.py
-                --runner $<TARGET_FILE:field_runner>)
+                ${runnerEmulator} --runner $<TARGET_FILE:field_runner>)
     set_tests_properties(engine_crosscheck PROPERTIES LABELS engine TIMEOUT 300)
 endif()

@@ -569,10 +569,15 @@ def runCase(rng):
 # --- comparison -------------------------------------------------------------
 
 
+# The words that start a cross-built runner, e.g. ['wine']; empty for a native one.
+EMULATOR = []
+
+
 def engine(runner, lines):
     data = ''.join(line + '\n' for line in lines).encode()
-    proc = subprocess.run([runner], input=data, stdout=subprocess.PIPE, check=False)
-    out = proc.stdout.decode().split('\n')[:-1]
+    proc = subprocess.run(EMULATOR + [runner], input=data, stdout=subprocess.PIPE, check=False)
+    # A Windows runner ends its lines with \r\n; no answer holds a \r itself.
+    out = proc.stdout.decode().replace('\r\n', '\n').split('\n')[:-1]
     if proc.returncode != 0 or len(out) != len(lines):
         out += ['runner died (exit %d)' % proc.returncode] * (len(lines) - len(out))
     return out
@@ -621,12 +626,15 @@ def readable(answer):
 def main():
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     ap.add_argument('--runner', required=True, help='path of field_runner')
+    ap.add_argument('--emulator', action='append', default=[],
+                    help='command word that starts the runner (repeat for each word), e.g. wine')
     ap.add_argument('--runs', type=int, default=20000)
     ap.add_argument('--conversions', type=int, default=50000)
     ap.add_argument('--seed', type=int, default=20240601)
     ap.add_argument('--show', type=int, default=5, help='mismatches to print per kind')
     ap.add_argument('--batch', type=int, default=20000)
     args = ap.parse_args()
+    EMULATOR[:] = args.emulator
     wrong = selfTest()
     if wrong:
         print('crosscheck: the model disagrees with the header examples: %r' % wrong)
