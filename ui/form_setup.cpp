@@ -24,13 +24,15 @@ constexpr const char* BUNDLED_FONT = "fonts/wqy-microhei.ttc";
 // copy always wins over the one beside the program.
 void loadBundledFont()
 {
-    static const bool loaded = [] {
-        if (QFontDatabase::hasFamily(QStringLiteral("WenQuanYi Micro Hei Mono")))
-            return false;
-        const QString path = QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(BUNDLED_FONT));
-        return QFileInfo::exists(path) && QFontDatabase::addApplicationFont(path) != -1;
-    }();
-    Q_UNUSED(loaded);
+    static bool tried = false;
+    if (tried)
+        return;
+    tried = true;
+    if (QFontDatabase::hasFamily(QStringLiteral("WenQuanYi Micro Hei Mono")))
+        return;
+    const QString path = QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(BUNDLED_FONT));
+    if (QFileInfo::exists(path))
+        QFontDatabase::addApplicationFont(path);
 }
 
 } // namespace

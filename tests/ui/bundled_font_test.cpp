@@ -25,7 +25,8 @@ private slots:
     void bundledFacesAreLoaded_data()
     {
         QTest::addColumn<QString>("family");
-        QTest::newRow("mono, the one the layout was measured for") << QStringLiteral("WenQuanYi Micro Hei Mono");
+        QTest::newRow("mono, the one the layout was measured for")
+            << QStringLiteral("WenQuanYi Micro Hei Mono");
         QTest::newRow("proportional, same collection") << QStringLiteral("WenQuanYi Micro Hei");
     }
 
