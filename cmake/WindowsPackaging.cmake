@@ -30,11 +30,11 @@ if(CMAKE_CROSSCOMPILING AND CMAKE_CROSSCOMPILING_EMULATOR)
     get_target_property(qtCore Qt6::Core LOCATION)
     foreach(path IN LISTS QUANVIK_RUNTIME_DLLS qtCore)
         get_filename_component(dir "${path}" DIRECTORY)
-        string(REPLACE "/" "\\\\" dir "Z:${dir}")
+        string(REPLACE "/" "\\" dir "Z:${dir}")
         list(APPEND wineDirs "${dir}")
     endforeach()
     list(REMOVE_DUPLICATES wineDirs)
-    list(JOIN wineDirs "\\;" QUANVIK_WINEPATH)
+    list(JOIN wineDirs ";" QUANVIK_WINEPATH)
     list(JOIN CMAKE_CROSSCOMPILING_EMULATOR " " QUANVIK_WINE)
     set(wrapper ${CMAKE_BINARY_DIR}/wine-run)
     file(CONFIGURE OUTPUT ${wrapper} CONTENT [[#!/bin/sh
@@ -44,6 +44,9 @@ WINEPATH="@QUANVIK_WINEPATH@${WINEPATH:+;$WINEPATH}" exec @QUANVIK_WINE@ "$@"
     file(CHMOD ${wrapper} PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
         WORLD_READ WORLD_EXECUTE)
     set(CMAKE_CROSSCOMPILING_EMULATOR ${wrapper})
+elseif(NOT CMAKE_CROSSCOMPILING)
+    # A native build from the same preset runs its tests directly, not under Wine.
+    set(CMAKE_CROSSCOMPILING_EMULATOR "")
 endif()
 
 # Qt's own Simplified Chinese texts; a Qt cross-built from qtbase alone has
