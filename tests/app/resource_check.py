@@ -27,7 +27,8 @@ CODE_PAGE_UNICODE = 1200
 VFT_APP = 1
 ICON_SIZES = [48, 32, 24, 16]  # largest first, as the group lists them
 
-HEADER = re.compile(r'^(\d+) (\d+) /\* \w+ \*/ MOVEABLE DISCARDABLE$')
+# Memory flags follow in a .res; an exe's resources have none.
+HEADER = re.compile(r'^(\d+) (\d+) /\* \w+ \*/( [A-Z ]+)?$')
 LANGUAGE = re.compile(r'^LANGUAGE (\d+), (\d+)$')
 GROUP_ENTRY = re.compile(r'^\s*"((?:\\[0-7]{3}){4})", (\d+), (\d+), (0x[0-9a-f]+)L, (\d+)')
 VALUE = re.compile(r'^\s*VALUE "(\w+)", (.*)$')
