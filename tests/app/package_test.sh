@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks of the Debian package, run by CTest from the build tree.
 #   package_test.sh build <cpack> <CPackConfig.cmake> <dir>
-#   package_test.sh contents|depends|starts|window <dir> <app id> <version>
+#   package_test.sh contents|depends|starts|window|lintian <dir> <app id> <version>
+#   package_test.sh reproducible <dir> <source> <cmake> <cpack> <cache settings...>
 # Prints "SKIPPED:" and exits 0 when a tool it needs is missing.
 set -euo pipefail
 
@@ -59,6 +60,8 @@ contents)
         "./usr/share/applications/$appId.desktop"
         "./usr/share/metainfo/$appId.metainfo.xml"
         ./usr/share/doc/quanvik/copyright
+        ./usr/share/doc/quanvik/changelog.gz
+        ./usr/share/man/man1/quanvik.1.gz
     )
     for size in 16 24 32 48 64 128 256; do
         expected+=("./usr/share/icons/hicolor/${size}x${size}/apps/$appId.png")
@@ -79,20 +82,72 @@ contents)
         [ -n "$(dpkg-deb -f "$deb" $field)" ] || fail "empty $field"
     done
     depends=$(dpkg-deb -f "$deb" Depends)
-    for dep in 'libqt6widgets6 (>= 6.4' 'libqt6gui6 (>= 6.4' 'libqt6core6 (>= 6.4' \
-        qt6-qpa-plugins fonts-wqy-microhei qt6-translations-l10n; do
-        grep -qF "$dep" <<<"$depends" || fail "Depends lacks $dep"
+    for dep in libqt6widgets6 libqt6gui6 libqt6core6 qt6-qpa-plugins fonts-wqy-microhei; do
+        grep -qE "(^|, )$dep( |,|$)" <<<"$depends" || fail "Depends lacks $dep"
     done
+    # Each package once: a hand-written list beside dpkg-shlibdeps' output
+    # would name the Qt libraries twice, with different versions.
+    names=$(tr ',' '\n' <<<"$depends" | awk '{print $1}' | sort)
+    [ -z "$(uniq -d <<<"$names")" ] || fail "Depends names a package twice: $(uniq -d <<<"$names")"
+    # The program runs without Qt's translations; they are only welcome.
+    grep -qF qt6-translations-l10n <<<"$depends" && fail "qt6-translations-l10n is a hard dependency"
+    [ "$(dpkg-deb -f "$deb" Recommends)" = qt6-translations-l10n ] || fail "Recommends"
 
     extract "$deb"
     [ -x "$root/usr/bin/quanvik" ] || fail "quanvik is not executable"
     if command -v file >/dev/null && file "$root/usr/bin/quanvik" | grep -q 'not stripped'; then
         fail "quanvik is not stripped"
     fi
+    if command -v readelf >/dev/null; then
+        program=$root/usr/bin/quanvik
+        dynamic=$(readelf -dW "$program") headers=$(readelf -hlSW "$program") symbols=$(readelf -W --dyn-syms "$program")
+        if grep -qE 'R(UN)?PATH' <<<"$dynamic"; then fail "quanvik carries a run path"; fi
+        grep -qE 'FLAGS.*BIND_NOW' <<<"$dynamic" || fail "quanvik is not linked with -z now"
+        grep -q GNU_RELRO <<<"$headers" || fail "quanvik has no RELRO segment"
+        grep -q 'DYN (Position-Independent' <<<"$headers" || fail "quanvik is not a position-independent executable"
+        if grep -qE ' \.comment ' <<<"$headers"; then fail "quanvik keeps its .comment section"; fi
+        grep -q __stack_chk_fail <<<"$symbols" || fail "quanvik is not built with the stack protector"
+    fi
+    for doc in usr/share/doc/quanvik/changelog.gz usr/share/man/man1/quanvik.1.gz; do
+        # gzip -n: no name and no date in the header (bytes 4 to 7 are the date).
+        [ "$(od -An -tx1 -j4 -N4 "$root/$doc" | tr -d ' ')" = 00000000 ] || fail "$doc carries a date"
+    done
+    gzip -dc "$root/usr/share/doc/quanvik/changelog.gz" | head -1 | grep -qF "quanvik ($version)" ||
+        fail "the changelog's first entry is not $version"
     grep -qF "<release version=\"$version\"" "$root/usr/share/metainfo/$appId.metainfo.xml" ||
         fail "the metainfo has no release $version"
     grep -qxF "Icon=$appId" "$root/usr/share/applications/$appId.desktop" ||
         fail "the desktop entry names another icon"
+    ;;
+
+lintian)
+    skipUnless lintian
+    deb=$(theDeb "$1")
+    # Errors and warnings fail; information and pedantic tags are shown.
+    out=$(lintian -I --pedantic --tag-display-limit 0 "$deb" 2>&1 | grep -v 'running with root privileges') || true
+    echo "$out"
+    if grep -qE '^[EW]: ' <<<"$out"; then fail "lintian reports errors or warnings"; fi
+    ;;
+
+reproducible)
+    skipUnless dpkg-deb sha256sum
+    dir=$1 source=$2 cmake=$3 cpack=$4
+    shift 4
+    deb=$(theDeb "$dir")
+    # The same sources in another folder, every file newer, built alone with
+    # the same settings: the package must come out byte for byte the same.
+    work=$(mktemp -d /tmp/quanvik-reproducible.XXXXXX)
+    trap 'rm -rf "$work"' EXIT
+    mkdir "$work/elsewhere"
+    (cd "$source" && find . -mindepth 1 -maxdepth 1 ! -name 'build*' ! -name .cache -print0 |
+        xargs -0 cp -a -t "$work/elsewhere")
+    find "$work/elsewhere" -type f -exec touch {} +
+    "$cmake" -S "$work/elsewhere" -B "$work/out" -G Ninja -DBUILD_TESTING=OFF "$@" >/dev/null
+    "$cmake" --build "$work/out" --target quanvik quanvik_docs >/dev/null
+    "$cpack" -G DEB --config "$work/out/CPackConfig.cmake" -B "$work/deb" >/dev/null
+    again=$(theDeb "$work/deb")
+    sha256sum "$deb" "$again"
+    [ "$(sha256sum <"$deb")" = "$(sha256sum <"$again")" ] || fail "the second build made another package"
     ;;
 
 depends)
