@@ -38,11 +38,9 @@ else()
         "libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6core6 (>= 6.4), ")
 endif()
 
-# Every file in the package carries this date instead of the build's.
-if(QUANVIK_SOURCE_DATE_EPOCH)
-    set(CPACK_QUANVIK_SOURCE_DATE_EPOCH ${QUANVIK_SOURCE_DATE_EPOCH})
-    set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/PackageDate.cmake)
-endif()
+# Every file in the package carries the sources' date instead of the build's.
+set(CPACK_QUANVIK_SOURCE_DIR ${PROJECT_SOURCE_DIR})
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_LIST_DIR}/PackageDate.cmake)
 
 set(CPACK_GENERATOR DEB)
 include(CPack)

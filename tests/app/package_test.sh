@@ -182,7 +182,8 @@ window)
     ;;
 
 window-inside)
-    env -u QT_QPA_PLATFORM "$1" &
+    log=$(mktemp)
+    env -u QT_QPA_PLATFORM "$1" >"$log" 2>&1 &
     pid=$!
     trap 'kill $pid 2>/dev/null || true' EXIT
     # Qt also makes a hidden 1x1 leader window with the same title; the form is
@@ -199,7 +200,7 @@ window-inside)
     for _ in $(seq 50); do
         window=$(shown)
         [ -n "$window" ] && break
-        kill -0 $pid 2>/dev/null || fail "quanvik ended before showing its window"
+        kill -0 $pid 2>/dev/null || fail "quanvik ended before showing its window: $(cat "$log")"
         sleep 0.1
     done
     [ -n "$window" ] || fail "no window titled Quanvik was shown"
