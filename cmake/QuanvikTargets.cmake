@@ -7,10 +7,12 @@ if(MSVC)
     add_compile_options(/fp:precise /utf-8)
 else()
     add_compile_options(-ffp-contract=off -fno-fast-math)
-    # Nothing of the folders the build ran in ends up in a binary.
+    # Nothing of the folders the build ran in ends up in a binary, not even
+    # in its debug information. The last matching map wins, so a build folder
+    # inside the sources is mapped as a build folder.
     add_compile_options(
-        -ffile-prefix-map=${PROJECT_SOURCE_DIR}/=
-        -ffile-prefix-map=${PROJECT_BINARY_DIR}/=)
+        -ffile-prefix-map=${PROJECT_SOURCE_DIR}=.
+        -ffile-prefix-map=${PROJECT_BINARY_DIR}=.)
 endif()
 
 # The hardening Debian builds its packages with: stack protector, fortified

@@ -2,7 +2,7 @@
 # Checks of the Debian package, run by CTest from the build tree.
 #   package_test.sh build <cpack> <CPackConfig.cmake> <dir>
 #   package_test.sh contents|depends|starts|window|lintian <dir> <app id> <version>
-#   package_test.sh reproducible <dir> <source> <cmake> <cpack> <cache settings...>
+#   package_test.sh reproducible <dir> <source> <build> <cmake> <cpack> <cache settings...>
 # Prints "SKIPPED:" and exits 0 when a tool it needs is missing.
 set -euo pipefail
 
@@ -131,21 +131,27 @@ lintian)
     ;;
 
 reproducible)
-    skipUnless dpkg-deb sha256sum
-    dir=$1 source=$2 cmake=$3 cpack=$4
-    shift 4
+    skipUnless dpkg-deb sha256sum realpath
+    dir=$1 source=$2 binary=$3 cmake=$4 cpack=$5
+    shift 5
     deb=$(theDeb "$dir")
-    # The same sources in another folder, every file newer, built alone with
-    # the same settings: the package must come out byte for byte the same.
+    # The same sources under another folder, every file newer, built alone
+    # with the same settings: the package must come out byte for byte the
+    # same. The build folder keeps its place beside the sources, as a
+    # packager's would; only the folder that holds both changes.
     work=$(mktemp -d /tmp/quanvik-reproducible.XXXXXX)
     trap 'rm -rf "$work"' EXIT
-    mkdir "$work/elsewhere"
+    parent=$(dirname "$(realpath "$source")")
+    copy=$work/$(basename "$source")
+    out=$work/$(realpath -m --relative-to="$parent" "$binary")
+    [[ $out == "$work"/..* ]] && out=$work/out
+    mkdir -p "$copy"
     (cd "$source" && find . -mindepth 1 -maxdepth 1 ! -name 'build*' ! -name .cache -print0 |
-        xargs -0 cp -a -t "$work/elsewhere")
-    find "$work/elsewhere" -type f -exec touch {} +
-    "$cmake" -S "$work/elsewhere" -B "$work/out" -G Ninja -DBUILD_TESTING=OFF "$@" >/dev/null
-    "$cmake" --build "$work/out" --target quanvik quanvik_docs >/dev/null
-    "$cpack" -G DEB --config "$work/out/CPackConfig.cmake" -B "$work/deb" >/dev/null
+        xargs -0 cp -a -t "$copy")
+    find "$copy" -type f -exec touch {} +
+    "$cmake" -S "$copy" -B "$out" -G Ninja -DBUILD_TESTING=OFF "$@" >/dev/null
+    "$cmake" --build "$out" --target quanvik quanvik_docs >/dev/null
+    "$cpack" -G DEB --config "$out/CPackConfig.cmake" -B "$work/deb" >/dev/null
     again=$(theDeb "$work/deb")
     sha256sum "$deb" "$again"
     [ "$(sha256sum <"$deb")" = "$(sha256sum <"$again")" ] || fail "the second build made another package"
