@@ -36,7 +36,24 @@ void ResultBox::setStale(bool stale)
 
 QString ResultBox::shownText() const
 {
-    return elided_ ? fontMetrics().elidedText(text(), Qt::ElideMiddle, lineRect().width()) : text();
+    if (!elided_)
+        return text();
+    // The most characters whose head and tail fit around the ellipsis.
+    const QString whole = text();
+    const QFontMetrics metrics = fontMetrics();
+    auto elided = [&whole](qsizetype kept) {
+        return whole.left(kept - kept / 2) + QChar(ELLIPSIS) + whole.right(kept / 2);
+    };
+    qsizetype fits = 0;
+    qsizetype tooMany = whole.size();
+    while (tooMany - fits > 1) {
+        const qsizetype middle = (fits + tooMany) / 2;
+        if (metrics.horizontalAdvance(elided(middle)) <= lineRect().width())
+            fits = middle;
+        else
+            tooMany = middle;
+    }
+    return elided(fits);
 }
 
 void ResultBox::changeEvent(QEvent* event)

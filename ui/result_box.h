@@ -13,6 +13,8 @@ public:
     // 3/4 of the form's 12 px: digits 5 px wide with open counters, the least
     // at which 3, 6, 8 and 9 still tell apart, and Chinese still reads.
     static constexpr int MIN_PIXEL_SIZE = 9;
+    // The midline ellipsis: the baseline one reads as a decimal point at 9 px.
+    static constexpr char16_t ELLIPSIS = u'\u22EF';
 
     explicit ResultBox(QWidget* parent = nullptr);
 

@@ -40,10 +40,12 @@ const QString LONGEST_EXPONENT = QStringLiteral("-1.23456789012345E+15");
 // What a dark desktop theme gives (Adwaita dark through the GTK platform theme).
 QPalette darkPalette()
 {
-    QPalette dark(QColor(0xf0, 0xf0, 0xf0), QColor(0x32, 0x32, 0x32));
-    dark.setColor(QPalette::Base, QColor(0x24, 0x24, 0x24));
-    dark.setColor(QPalette::Text, QColor(0xf0, 0xf0, 0xf0));
-    dark.setColor(QPalette::Disabled, QPalette::Text, QColor(0x82, 0x82, 0x82));
+    const QColor window(0x32, 0x32, 0x32);
+    const QColor text(0xf0, 0xf0, 0xf0);
+    QPalette dark(text, window, window.lighter(), window.darker(), window, text, text,
+        QColor(0x24, 0x24, 0x24), window);
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        dark.setColor(QPalette::Disabled, role, QColor(0x82, 0x82, 0x82));
     dark.setColor(QPalette::Highlight, QColor(0x30, 0x8c, 0xc6));
     return dark;
 }
@@ -430,7 +432,7 @@ private slots:
         } else {
             QCOMPARE(QFontInfo(result->font()).pixelSize(), ResultBox::MIN_PIXEL_SIZE);
             const QString shown = result->shownText();
-            const qsizetype cut = shown.indexOf(QChar(0x2026));
+            const qsizetype cut = shown.indexOf(QChar(ResultBox::ELLIPSIS));
             QVERIFY2(cut >= 3 && shown.size() - cut >= 4, qPrintable(shown));
             QVERIFY(text.startsWith(shown.left(cut)) && text.endsWith(shown.mid(cut + 1)));
             QVERIFY(QFontMetrics(result->font()).horizontalAdvance(shown) < result->contentsRect().width());
