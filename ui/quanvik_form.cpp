@@ -3,6 +3,7 @@
 #include "caption_label.h"
 #include "form_layout.h"
 #include "form_setup.h"
+#include "numeric_text.h"
 #include "result_box.h"
 
 #include <QFrame>
@@ -61,6 +62,42 @@ QString faultName(FaultKind kind)
         return QStringLiteral("无效运算");
     }
     return {};
+}
+
+// Long enough for any figure a trader types, short enough for one line.
+constexpr qsizetype MAX_QUOTED_LENGTH = 12;
+
+// An input as the message quotes it: control characters would break the line.
+QString quoted(const std::string& text)
+{
+    QString shown = QString::fromStdString(text);
+    if (shown.size() > MAX_QUOTED_LENGTH) {
+        qsizetype kept = MAX_QUOTED_LENGTH - 1;
+        if (shown.at(kept - 1).isHighSurrogate())
+            --kept;
+        shown = shown.left(kept) + QChar(0x2026);
+    }
+    for (QChar& character : shown)
+        if (character.category() == QChar::Other_Control)
+            character = QLatin1Char(' ');
+    return QStringLiteral("「%1」").arg(shown);
+}
+
+// How an input the fault depends on was read, where that makes it a likely
+// culprit: it read as zero, held more than its number, or could not be read.
+// Empty otherwise.
+QString readingOf(const QString& caption, const std::string& text)
+{
+    QString reading;
+    try {
+        reading = QString::fromStdString(quanvik::numberToText(quanvik::textToNumber(text)));
+    } catch (const AnalysisError&) {
+        return caption + quoted(text) + QStringLiteral("超出数值范围");
+    }
+    if (reading != QLatin1String("0") && quanvik::readsWhole(text))
+        return {};
+    return (text.empty() ? caption + QStringLiteral("：") : caption + quoted(text)) + QStringLiteral("读作 ")
+        + reading;
 }
 
 bool isResult(FieldId field)
@@ -219,14 +256,21 @@ void Quanvik::analyze()
 void Quanvik::reportFault(const AnalysisError& error, bool staleShown)
 {
     QStringList inputs;
-    for (FieldId field : quanvik::inputsOfStep(error.step()))
-        inputs << captions_[indexOf(field)]->text();
+    QStringList readings;
+    for (FieldId field : quanvik::inputsOfStep(error.step())) {
+        const QString caption = captions_[indexOf(field)]->text();
+        inputs << caption;
+        if (const QString reading = readingOf(caption, readText(field)); !reading.isEmpty())
+            readings << reading;
+    }
 
     // One plain text with a line break: an informative text would be wrapped to
     // the width of the short first line.
     QString text = QStringLiteral("分析未能完成：%1。").arg(faultName(error.kind()));
     if (!inputs.isEmpty())
         text += QStringLiteral("\n请检查这些输入：%1。").arg(inputs.join(QStringLiteral("、")));
+    for (const QString& reading : readings)
+        text += QLatin1Char('\n') + reading;
     if (staleShown)
         text += QStringLiteral("\n灰色显示的结果未更新。");
     QMessageBox message(QMessageBox::Warning, QStringLiteral("Quanvik"), text, QMessageBox::Ok, this);
