@@ -144,36 +144,45 @@ const char* skipDigits(const char* p, const char* end, bool& nonzero)
     return p;
 }
 
-double readDecimal(const char* p, const char* end)
-{
+// What the reading takes from a text, before any conversion: the reading
+// never fails, the conversion may overflow. Where the reading stops is
+// decided here alone, for the value and for whether the text was all number.
+struct Reading {
+    const char* stop = nullptr; // the first character that is not part of the number
+    bool sawDigit = false;
+    int radix = 10;
     bool negative = false;
-    if (p != end && (*p == '+' || *p == '-')) {
-        negative = *p == '-';
-        p = skipBlanks(p + 1, end);
-    }
-
-    // The value is 0.d1d2...dn x 10^exponent with d1 nonzero; sticky marks
-    // nonzero digits dropped after the kept ones.
+    // Decimal: 0.d1d2...dn x 10^exponent with d1 nonzero. Radix: mantissa x
+    // 2^exponent. Sticky marks nonzero digits dropped after the kept ones.
     std::array<char, MAX_SIGNIFICANT_DIGITS>
         digits; // NOLINT(cppcoreguidelines-pro-type-member-init): filled up to size
     std::size_t size = 0;
+    std::uint64_t mantissa = 0;
     std::int64_t exponent = 0;
     bool sticky = false;
-    bool sawDigit = false;
+};
+
+void readDecimal(const char* p, const char* end, Reading& r) noexcept
+{
+    if (p != end && (*p == '+' || *p == '-')) {
+        r.negative = *p == '-';
+        p = skipBlanks(p + 1, end);
+    }
+
     bool sawPoint = false;
     while (p != end) {
         // Leading zeros only move the point; past the kept digits only their
         // count and whether any is nonzero matter.
-        if (size == 0) {
+        if (r.size == 0) {
             if (const char* q = skipZeros(p, end); q != p) {
-                sawDigit = true;
-                exponent -= sawPoint ? q - p : 0;
+                r.sawDigit = true;
+                r.exponent -= sawPoint ? q - p : 0;
                 p = q;
                 continue;
             }
-        } else if (size == MAX_SIGNIFICANT_DIGITS) {
-            if (const char* q = skipDigits(p, end, sticky); q != p) {
-                exponent += sawPoint ? 0 : q - p;
+        } else if (r.size == MAX_SIGNIFICANT_DIGITS) {
+            if (const char* q = skipDigits(p, end, r.sticky); q != p) {
+                r.exponent += sawPoint ? 0 : q - p;
                 p = q;
                 continue;
             }
@@ -181,15 +190,15 @@ double readDecimal(const char* p, const char* end)
 
         const char c = *p;
         if (isDigit(c)) {
-            sawDigit = true;
-            if (size == 0 && c == '0') {
-                exponent -= sawPoint ? 1 : 0;
+            r.sawDigit = true;
+            if (r.size == 0 && c == '0') {
+                r.exponent -= sawPoint ? 1 : 0;
             } else {
-                exponent += sawPoint ? 0 : 1;
-                if (size < MAX_SIGNIFICANT_DIGITS)
-                    digits[size++] = c;
+                r.exponent += sawPoint ? 0 : 1;
+                if (r.size < MAX_SIGNIFICANT_DIGITS)
+                    r.digits[r.size++] = c;
                 else
-                    sticky = sticky || c != '0';
+                    r.sticky = r.sticky || c != '0';
             }
         } else if (c == '.' && !sawPoint) {
             sawPoint = true;
@@ -198,8 +207,9 @@ double readDecimal(const char* p, const char* end)
         }
         ++p;
     }
-    if (!sawDigit)
-        return 0.0;
+    r.stop = p;
+    if (!r.sawDigit)
+        return;
 
     // An E with no digit after it ('12E+') is not an exponent; reading has
     // stopped there all the same.
@@ -221,18 +231,16 @@ double readDecimal(const char* p, const char* end)
                 break;
             }
         }
-        if (sawExponentDigit)
-            exponent += negativeExponent ? -power : power;
+        if (sawExponentDigit) {
+            r.exponent += negativeExponent ? -power : power;
+            r.stop = p;
+        }
     }
 
     // Trailing zeros go, unless dropped digits follow them: the marker that
     // stands for those must stay beyond every kept digit.
-    while (!sticky && size > 0 && digits[size - 1] == '0')
-        --size;
-    const double magnitude = nearestDouble(digits.data(), size, exponent, sticky);
-    if (magnitude == 0.0)
-        return 0.0; // never a negative zero
-    return negative ? -magnitude : magnitude;
+    while (!r.sticky && r.size > 0 && r.digits[r.size - 1] == '0')
+        --r.size;
 }
 
 int digitValue(char c, int radix)
@@ -247,27 +255,52 @@ int digitValue(char c, int radix)
     return value < radix ? value : -1;
 }
 
-// An unsigned integer in base 16 or 8 of any length, nearest double, ties to
-// even.
-double readRadixInteger(const char* p, const char* end, int radix)
+// An unsigned integer in base 16 or 8 of any length.
+void readRadixInteger(const char* p, const char* end, Reading& r) noexcept
 {
-    const int bitsPerDigit = radix == 16 ? 4 : 3;
-    std::uint64_t mantissa = 0;
-    std::int64_t droppedBits = 0;
-    bool sticky = false;
+    const int bitsPerDigit = r.radix == 16 ? 4 : 3;
     for (; p != end; ++p) {
         if (isBlank(*p))
             continue;
-        const int digit = digitValue(*p, radix);
+        const int digit = digitValue(*p, r.radix);
         if (digit < 0)
             break;
-        if (droppedBits == 0 && mantissa >> (64 - bitsPerDigit) == 0) {
-            mantissa = (mantissa << bitsPerDigit) | static_cast<std::uint64_t>(digit);
+        r.sawDigit = true;
+        if (r.exponent == 0 && r.mantissa >> (64 - bitsPerDigit) == 0) {
+            r.mantissa = (r.mantissa << bitsPerDigit) | static_cast<std::uint64_t>(digit);
         } else {
-            droppedBits += droppedBits < EXPONENT_LIMIT ? bitsPerDigit : 0;
-            sticky = sticky || digit != 0;
+            r.exponent += r.exponent < EXPONENT_LIMIT ? bitsPerDigit : 0;
+            r.sticky = r.sticky || digit != 0;
         }
     }
+    r.stop = p;
+}
+
+void readNumber(std::string_view text, Reading& r) noexcept
+{
+    const char* end = text.data() + text.size();
+    const char* p = skipBlanks(text.data(), end);
+    r.stop = p;
+    if (p == end || *p != '&') {
+        readDecimal(p, end, r);
+        return;
+    }
+    p = skipBlanks(p + 1, end);
+    r.stop = p;
+    if (p != end && (*p == 'H' || *p == 'h'))
+        r.radix = 16;
+    else if (p != end && (*p == 'O' || *p == 'o'))
+        r.radix = 8;
+    else
+        return;
+    readRadixInteger(p + 1, end, r);
+}
+
+// The nearest double to what was read, ties to even.
+double radixValue(const Reading& r)
+{
+    std::uint64_t mantissa = r.mantissa;
+    std::int64_t exponent = r.exponent;
     if (mantissa == 0)
         return 0.0;
 
@@ -276,16 +309,26 @@ double readRadixInteger(const char* p, const char* end, int radix)
         const std::uint64_t rest = mantissa & ((std::uint64_t {1} << excess) - 1);
         const std::uint64_t half = std::uint64_t {1} << (excess - 1);
         mantissa >>= excess;
-        if (rest > half || (rest == half && (sticky || (mantissa & 1) != 0)))
+        if (rest > half || (rest == half && (r.sticky || (mantissa & 1) != 0)))
             ++mantissa;
-        droppedBits += excess;
+        exponent += excess;
     }
-    if (droppedBits > DBL_MAX_EXP)
+    if (exponent > DBL_MAX_EXP)
         fault(FaultKind::Overflow);
-    const double value = std::ldexp(static_cast<double>(mantissa), static_cast<int>(droppedBits));
+    const double value = std::ldexp(static_cast<double>(mantissa), static_cast<int>(exponent));
     if (std::isinf(value))
         fault(FaultKind::Overflow);
     return value;
+}
+
+double decimalValue(const Reading& r)
+{
+    if (!r.sawDigit)
+        return 0.0;
+    const double magnitude = nearestDouble(r.digits.data(), r.size, r.exponent, r.sticky);
+    if (magnitude == 0.0)
+        return 0.0; // never a negative zero
+    return r.negative ? -magnitude : magnitude;
 }
 
 // Significant digits d1d2...dn (n <= 15, no trailing zeros) of a finite
@@ -408,24 +451,16 @@ bool writesPlain(const Digits& d)
 
 double textToNumber(std::string_view text)
 {
-    const char* end = text.data() + text.size();
-    const char* p = skipBlanks(text.data(), end);
-    if (p != end && *p == '&') {
-        p = skipBlanks(p + 1, end);
-        if (p == end)
-            return 0.0;
-        switch (*p) {
-        case 'H':
-        case 'h':
-            return readRadixInteger(p + 1, end, 16);
-        case 'O':
-        case 'o':
-            return readRadixInteger(p + 1, end, 8);
-        default:
-            return 0.0;
-        }
-    }
-    return readDecimal(p, end);
+    Reading r;
+    readNumber(text, r);
+    return r.radix == 10 ? decimalValue(r) : radixValue(r);
+}
+
+bool readsWhole(std::string_view text) noexcept
+{
+    Reading r;
+    readNumber(text, r);
+    return r.sawDigit && r.stop == text.data() + text.size();
 }
 
 std::string numberToText(double value)

@@ -48,6 +48,18 @@ namespace quanvik {
 //   '1&H10' -> 1. A prefix without digits reads as 0 ('&H' -> 0, '&' -> 0).
 double textToNumber(std::string_view text);
 
+// readsWhole: whether the number textToNumber reads takes up the whole text,
+// blanks aside, so that a report can say an input held something besides its
+// number. Never throws: a number beyond the range is still all number.
+//     '950' -> true   ' 2 50 ' -> true   '5.' -> true   '.5' -> true
+//     '-3.5' -> true  '1e2' -> true   '&H10' -> true   '&O17' -> true
+//     '0' -> true     '1E999' -> true
+//     '' -> false     '   ' -> false   'abc' -> false   '12%' -> false
+//     '50元' -> false  '1,000' -> false  '1.2.3' -> false  '12E+' -> false
+//     '3.14e' -> false  '-' -> false   '.' -> false   '&H' -> false
+//     '&' -> false    '元12' -> false  '-&H10' -> false
+bool readsWhole(std::string_view text) noexcept;
+
 // numberToText: a double as the analysis writes it, in at most 15 significant
 // digits with trailing zeros dropped.
 //

@@ -140,6 +140,8 @@ struct Reading {
     // Index of the first byte that cannot continue the number; bytes after it
     // must not matter.
     std::optional<std::size_t> stop;
+    // Whether the number takes up the whole text, blanks aside.
+    bool whole = false;
 };
 
 class Scanner {
@@ -192,7 +194,7 @@ Reading readRadix(Scanner& scan)
         digits += scan.peek();
         scan.advance();
     }
-    Reading reading {radixValue(digits, radix), std::nullopt};
+    Reading reading {radixValue(digits, radix), std::nullopt, !digits.empty() && scan.atEnd()};
     if (!scan.atEnd()) {
         reading.stop = scan.position();
     }
@@ -226,8 +228,10 @@ Reading readReference(std::string_view text)
     }
     std::int64_t exponent = 0;
     const bool haveDigits = !intDigits.empty() || !fracDigits.empty();
+    bool danglingE = false; // an E without exponent digits is not part of the number
     if (haveDigits && !scan.atEnd() && (scan.peek() == 'e' || scan.peek() == 'E')) {
         scan.advance();
+        danglingE = true;
         bool negativeExponent = false;
         if (!scan.atEnd() && (scan.peek() == '+' || scan.peek() == '-')) {
             negativeExponent = scan.peek() == '-';
@@ -237,6 +241,7 @@ Reading readReference(std::string_view text)
         // digits could bring back into range.
         constexpr std::int64_t EXPONENT_LIMIT = 1'000'000'000;
         while (!scan.atEnd() && isDigit(scan.peek())) {
+            danglingE = false;
             exponent = std::min(EXPONENT_LIMIT, exponent * 10 + (scan.peek() - '0'));
             scan.advance();
         }
@@ -251,6 +256,7 @@ Reading readReference(std::string_view text)
     if (!scan.atEnd()) {
         reading.stop = scan.position();
     }
+    reading.whole = haveDigits && !danglingE && scan.atEnd();
     return reading;
 }
 
@@ -262,6 +268,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Outcome outcome = readWithEngine(text);
     const Reading expected = readReference(text);
     require(sameOutcome(outcome, expected.outcome), "textToNumber disagrees with the reference reading");
+    require(quanvik::readsWhole(text) == expected.whole, "readsWhole disagrees with the reference reading");
     if (expected.stop) {
         const std::size_t stop = *expected.stop;
         require(sameOutcome(outcome, readWithEngine(text.substr(0, stop))),

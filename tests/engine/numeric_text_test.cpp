@@ -135,6 +135,55 @@ TEST(TextToNumber, ReadsTheLeadingNumber)
     }
 }
 
+// The examples of numeric_text.h, verbatim, and the corners of where the
+// reading stops: an exponent without digits, trailing blanks, a NUL.
+TEST(ReadsWhole, SaysWhetherTheTextIsAllNumber)
+{
+    const struct {
+        std::string text;
+        bool expected;
+    } cases[] = {
+        {"950", true},
+        {" 2 50 ", true},
+        {"5.", true},
+        {".5", true},
+        {"-3.5", true},
+        {"1e2", true},
+        {"&H10", true},
+        {"&O17", true},
+        {"0", true},
+        {"1E999", true},
+        {"", false},
+        {"   ", false},
+        {"abc", false},
+        {"12%", false},
+        {"50元", false},
+        {"1,000", false},
+        {"1.2.3", false},
+        {"12E+", false},
+        {"3.14e", false},
+        {"-", false},
+        {".", false},
+        {"&H", false},
+        {"&", false},
+        {"元12", false},
+        {"-&H10", false},
+        {"1 e 2 ", true},
+        {"&H1G", false},
+        {"& h 0 ", true},
+        {"-0", true},
+        {"1e2.5", false},
+        {"12\r", false},
+        {std::string("7\0", 2), false},
+        {"&H" + repeat("F", 300), true}, // beyond the range, all number
+        {repeat("9", 1'000'000) + "x", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("text '" + c.text.substr(0, 60) + "'");
+        EXPECT_EQ(readsWhole(c.text), c.expected);
+    }
+}
+
 TEST(TextToNumber, NeverGivesNegativeZero)
 {
     for (const char* text : {"-0", "-0.0", "-1E-999", "-.0e5"}) {
