@@ -515,10 +515,16 @@ Digits exactDigits(double value)
     const char next = d.digits[TEXT_DIGITS];
     Rest rest = next < '5' ? Rest::Below : Rest::Above;
     if (next == '5') {
+        // No more digits than the integer part and the binary fraction hold.
+        int binaryExponent = 0;
+        const auto mantissa = static_cast<std::uint64_t>(
+            std::ldexp(std::frexp(std::fabs(value), &binaryExponent), DBL_MANT_DIG));
+        const int lowestBit = binaryExponent - DBL_MANT_DIG + std::countr_zero(mantissa);
+        const int count = std::clamp(d.exponent + 1 + std::max(0, -lowestBit), 17, 780);
         std::array<char, 800> exact {};
         const char* const start = exact.data() + (value < 0 ? 1 : 0);
         const char* const end = std::to_chars(
-            exact.data(), exact.data() + exact.size(), value, std::chars_format::scientific, 780)
+            exact.data(), exact.data() + exact.size(), value, std::chars_format::scientific, count - 1)
                                     .ptr;
         // start[0] is the first digit, start[1] the point, start[16] the sixteenth.
         const char* const mark = std::find(start, end, 'e');
