@@ -102,6 +102,27 @@ void megabyteRead(benchmark::State& state)
 }
 BENCHMARK(megabyteRead)->DenseRange(0, 5)->Unit(benchmark::kMicrosecond);
 
+// What a Chinese input method pastes: a megabyte of ideographic spaces before
+// a full-width digit, and a megabyte of full-width zeros after '50.'.
+void megabyteFullWidth(benchmark::State& state)
+{
+    std::string text = state.range(0) == 0 ? "" : "５０．";
+    while (text.size() < MEGABYTE) {
+        text += state.range(0) == 0 ? "　" : "０";
+    }
+    text += state.range(0) == 0 ? "３" : "";
+    const double expected = state.range(0) == 0 ? 3 : 50;
+    for (auto _ : state) {
+        if (quanvik::textToNumber(text) != expected) {
+            state.SkipWithError("the text did not read as its number");
+            break;
+        }
+    }
+    state.SetBytesProcessed(
+        static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(text.size()));
+}
+BENCHMARK(megabyteFullWidth)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
 // A megabyte of digits, with and without blanks: beyond the range, so the run
 // stops at its first read.
 void megabyteOfDigits(benchmark::State& state)

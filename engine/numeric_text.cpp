@@ -1,5 +1,6 @@
 #include "numeric_text.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cfloat>
@@ -54,13 +55,142 @@ constexpr bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
+// Pasted megabytes of digits and blanks are read eight bytes at a time.
+std::uint64_t loadEight(const char* p)
+{
+    std::uint64_t bytes = 0;
+    std::memcpy(&bytes, p, sizeof bytes);
+    return bytes;
+}
+
+constexpr std::uint64_t ONES = 0x0101010101010101;
+constexpr std::uint64_t HIGH_BITS = ONES * 0x80;
+constexpr std::uint64_t EIGHT_ZEROS = ONES * '0';
+
+bool isEightDigits(std::uint64_t bytes)
+{
+    return ((bytes & 0xF0F0F0F0F0F0F0F0) | (((bytes + 0x0606060606060606) & 0xF0F0F0F0F0F0F0F0) >> 4))
+        == 0x3333333333333333;
+}
+
+// 0x80 in each byte of x that is zero, and nothing else (no borrow between
+// bytes).
+constexpr std::uint64_t zeroBytes(std::uint64_t x)
+{
+    constexpr std::uint64_t LOW_BITS = ONES * 0x7F;
+    return ~(((x & LOW_BITS) + LOW_BITS) | x | LOW_BITS);
+}
+
+constexpr std::uint64_t blankBytes(std::uint64_t bytes)
+{
+    return zeroBytes(bytes ^ (ONES * ' ')) | zeroBytes(bytes ^ (ONES * '\t'))
+        | zeroBytes(bytes ^ (ONES * '\n'));
+}
+
+constexpr std::uint64_t digitBytes(std::uint64_t bytes)
+{
+    return zeroBytes((bytes & (ONES * 0xF0)) ^ EIGHT_ZEROS)
+        & zeroBytes(((bytes & (ONES * 0x0F)) + ONES * 6) & (ONES * 0x10));
+}
+
+const char* skipZeros(const char* p, const char* end)
+{
+    while (end - p >= 8 && loadEight(p) == EIGHT_ZEROS)
+        p += 8;
+    return p;
+}
+
+// Past the digits and blanks at p, in whole runs of eight bytes.
+struct Skipped {
+    const char* p;
+    std::int64_t digits;
+    bool nonzero;
+};
+
+Skipped skipDigitsAndBlanks(const char* p, const char* end)
+{
+    Skipped s {p, 0, false};
+    while (end - s.p >= 8) {
+        const std::uint64_t bytes = loadEight(s.p);
+        if (isEightDigits(bytes)) {
+            s.digits += 8;
+            s.nonzero = s.nonzero || bytes != EIGHT_ZEROS;
+        } else {
+            const std::uint64_t digits = digitBytes(bytes);
+            if ((digits | blankBytes(bytes)) != HIGH_BITS)
+                break;
+            s.digits += std::popcount(digits);
+            s.nonzero = s.nonzero || (digits & ~zeroBytes(bytes ^ EIGHT_ZEROS)) != 0;
+        }
+        s.p += 8;
+    }
+    return s;
+}
+
+// A character of the text as the reading sees it, and its length in bytes.
+struct Char {
+    char c;
+    int size;
+};
+
+// What an input method types in full-width mode: U+FF01..U+FF5E stand for
+// ASCII 0x21..0x7E, the ideographic space U+3000 for a blank. Any other
+// byte, the start of a cut or malformed sequence among them, stands for
+// itself: a byte of 0x80 and up, which ends the number.
+[[gnu::cold, gnu::noinline]] Char wideCharAt(const char* p, const char* end)
+{
+    const auto byte = [p](int i) { return static_cast<unsigned char>(p[i]); };
+    if (end - p >= 3) {
+        if (byte(0) == 0xEF && byte(1) == 0xBC && byte(2) >= 0x81 && byte(2) <= 0xBF)
+            return {static_cast<char>(byte(2) - 0x81 + 0x21), 3};
+        if (byte(0) == 0xEF && byte(1) == 0xBD && byte(2) >= 0x80 && byte(2) <= 0x9E)
+            return {static_cast<char>(byte(2) - 0x80 + 0x60), 3};
+        if (byte(0) == 0xE3 && byte(1) == 0x80 && byte(2) == 0x80)
+            return {' ', 3};
+    }
+    return {*p, 1};
+}
+
+inline Char charAt(const char* p, const char* end)
+{
+    if (static_cast<unsigned char>(*p) < 0x80) [[likely]]
+        return {*p, 1};
+    return wideCharAt(p, end);
+}
+
 // Blanks, tabs and line feeds count as removed wherever they stand, so every
 // step of the reading looks past them.
 const char* skipBlanks(const char* p, const char* end)
 {
-    while (p != end && isBlank(*p))
-        ++p;
+    while (p != end) {
+        if (end - p >= 8 && blankBytes(loadEight(p)) == HIGH_BITS) {
+            p += 8;
+        } else if (isBlank(*p)) {
+            ++p;
+        } else {
+            const Char ch = charAt(p, end);
+            if (ch.size == 1 || !isBlank(ch.c))
+                break;
+            p += ch.size;
+        }
+    }
     return p;
+}
+
+// Past the character at p and the blanks after it if that character is a
+// or b; else p. (A pointer passed by reference would live in memory, where
+// every digit stored through char could alias it.)
+const char* past(const char* p, const char* end, char a, char b)
+{
+    if (p == end)
+        return p;
+    const Char ch = charAt(p, end);
+    return ch.c == a || ch.c == b ? skipBlanks(p + ch.size, end) : p;
+}
+
+bool startsWith(const char* p, const char* end, char c)
+{
+    return p != end && charAt(p, end).c == c;
 }
 
 // The double nearest to the decimal, ties to even. Only the magnitude.
@@ -109,53 +239,34 @@ double nearestDouble(const char* digits, std::size_t size, std::int64_t exponent
     return value;
 }
 
-// Pasted megabytes of digits are read eight bytes at a time.
-std::uint64_t loadEight(const char* p)
-{
-    std::uint64_t bytes = 0;
-    std::memcpy(&bytes, p, sizeof bytes);
-    return bytes;
-}
-
-constexpr std::uint64_t EIGHT_ZEROS = 0x3030303030303030;
-
-bool isEightDigits(std::uint64_t bytes)
-{
-    return ((bytes & 0xF0F0F0F0F0F0F0F0) | (((bytes + 0x0606060606060606) & 0xF0F0F0F0F0F0F0F0) >> 4))
-        == 0x3333333333333333;
-}
-
-const char* skipZeros(const char* p, const char* end)
-{
-    while (end - p >= 8 && loadEight(p) == EIGHT_ZEROS)
-        p += 8;
-    return p;
-}
-
-const char* skipDigits(const char* p, const char* end, bool& nonzero)
-{
-    while (end - p >= 8) {
-        const std::uint64_t bytes = loadEight(p);
-        if (!isEightDigits(bytes))
-            break;
-        nonzero = nonzero || bytes != EIGHT_ZEROS;
-        p += 8;
-    }
-    return p;
-}
-
-double readDecimal(const char* p, const char* end)
-{
+// What the reading takes from a text, before any conversion: the reading
+// never fails, the conversion may overflow. Where the reading stops is
+// decided here alone, for the value and for whether the text was all number.
+struct Reading {
+    const char* stop = nullptr; // the first character that is not part of the number
+    bool sawDigit = false;
+    int radix = 10;
     bool negative = false;
-    if (p != end && (*p == '+' || *p == '-')) {
-        negative = *p == '-';
-        p = skipBlanks(p + 1, end);
-    }
-
-    // The value is 0.d1d2...dn x 10^exponent with d1 nonzero; sticky marks
-    // nonzero digits dropped after the kept ones.
+    // Decimal: 0.d1d2...dn x 10^exponent with d1 nonzero. Radix: mantissa x
+    // 2^exponent. Sticky marks nonzero digits dropped after the kept ones.
     std::array<char, MAX_SIGNIFICANT_DIGITS>
         digits; // NOLINT(cppcoreguidelines-pro-type-member-init): filled up to size
+    std::size_t size = 0;
+    std::uint64_t mantissa = 0;
+    std::int64_t exponent = 0;
+    bool sticky = false;
+};
+
+void readDecimal(const char* p, const char* end, Reading& r) noexcept
+{
+    if (const char* q = past(p, end, '+', '-'); q != p) {
+        r.negative = charAt(p, end).c == '-';
+        p = q;
+    }
+
+    // Locals, not members of r: the digit stores through char could alias
+    // those and keep them out of registers.
+    char* const digits = r.digits.data();
     std::size_t size = 0;
     std::int64_t exponent = 0;
     bool sticky = false;
@@ -172,14 +283,16 @@ double readDecimal(const char* p, const char* end)
                 continue;
             }
         } else if (size == MAX_SIGNIFICANT_DIGITS) {
-            if (const char* q = skipDigits(p, end, sticky); q != p) {
-                exponent += sawPoint ? 0 : q - p;
-                p = q;
+            if (const Skipped skipped = skipDigitsAndBlanks(p, end); skipped.p != p) {
+                exponent += sawPoint ? 0 : skipped.digits;
+                sticky = sticky || skipped.nonzero;
+                p = skipped.p;
                 continue;
             }
         }
 
-        const char c = *p;
+        const Char ch = charAt(p, end);
+        const char c = ch.c;
         if (isDigit(c)) {
             sawDigit = true;
             if (size == 0 && c == '0') {
@@ -193,46 +306,64 @@ double readDecimal(const char* p, const char* end)
             }
         } else if (c == '.' && !sawPoint) {
             sawPoint = true;
-        } else if (!isBlank(c)) {
+        } else if (isBlank(c)) {
+            p = skipBlanks(p + ch.size, end);
+            continue;
+        } else {
             break;
         }
-        ++p;
+        p += ch.size;
     }
+    r.stop = p;
+    r.sawDigit = sawDigit;
     if (!sawDigit)
-        return 0.0;
+        return;
 
     // An E with no digit after it ('12E+') is not an exponent; reading has
     // stopped there all the same.
-    if (p != end && (*p == 'E' || *p == 'e')) {
-        p = skipBlanks(p + 1, end);
+    if (const char* q = past(p, end, 'E', 'e'); q != p) {
+        p = q;
         bool negativeExponent = false;
-        if (p != end && (*p == '+' || *p == '-')) {
-            negativeExponent = *p == '-';
-            p = skipBlanks(p + 1, end);
+        if (const char* q = past(p, end, '+', '-'); q != p) {
+            negativeExponent = charAt(p, end).c == '-';
+            p = q;
         }
         std::int64_t power = 0;
         bool sawExponentDigit = false;
-        for (; p != end; ++p) {
-            if (isDigit(*p)) {
+        while (p != end) {
+            // Leading zeros of the exponent, and digits past the saturation,
+            // change nothing.
+            if (const char* q = power == 0 ? skipZeros(p, end) : p; q != p) {
+                sawExponentDigit = true;
+                p = q;
+            } else if (power >= EXPONENT_LIMIT) {
+                p = skipDigitsAndBlanks(p, end).p;
+            }
+            if (p == end)
+                break;
+            const Char ch = charAt(p, end);
+            if (isDigit(ch.c)) {
                 sawExponentDigit = true;
                 if (power < EXPONENT_LIMIT)
-                    power = power * 10 + (*p - '0');
-            } else if (!isBlank(*p)) {
+                    power = power * 10 + (ch.c - '0');
+            } else if (!isBlank(ch.c)) {
                 break;
             }
+            p += ch.size;
         }
-        if (sawExponentDigit)
+        if (sawExponentDigit) {
             exponent += negativeExponent ? -power : power;
+            r.stop = p;
+        }
     }
 
     // Trailing zeros go, unless dropped digits follow them: the marker that
     // stands for those must stay beyond every kept digit.
     while (!sticky && size > 0 && digits[size - 1] == '0')
         --size;
-    const double magnitude = nearestDouble(digits.data(), size, exponent, sticky);
-    if (magnitude == 0.0)
-        return 0.0; // never a negative zero
-    return negative ? -magnitude : magnitude;
+    r.size = size;
+    r.exponent = exponent;
+    r.sticky = sticky;
 }
 
 int digitValue(char c, int radix)
@@ -247,27 +378,55 @@ int digitValue(char c, int radix)
     return value < radix ? value : -1;
 }
 
-// An unsigned integer in base 16 or 8 of any length, nearest double, ties to
-// even.
-double readRadixInteger(const char* p, const char* end, int radix)
+// An unsigned integer in base 16 or 8 of any length.
+void readRadixInteger(const char* p, const char* end, Reading& r) noexcept
 {
-    const int bitsPerDigit = radix == 16 ? 4 : 3;
-    std::uint64_t mantissa = 0;
-    std::int64_t droppedBits = 0;
-    bool sticky = false;
-    for (; p != end; ++p) {
-        if (isBlank(*p))
-            continue;
-        const int digit = digitValue(*p, radix);
+    const int bitsPerDigit = r.radix == 16 ? 4 : 3;
+    while ((p = skipBlanks(p, end)) != end) {
+        const Char ch = charAt(p, end);
+        const int digit = digitValue(ch.c, r.radix);
         if (digit < 0)
             break;
-        if (droppedBits == 0 && mantissa >> (64 - bitsPerDigit) == 0) {
-            mantissa = (mantissa << bitsPerDigit) | static_cast<std::uint64_t>(digit);
+        p += ch.size;
+        r.sawDigit = true;
+        if (r.exponent == 0 && r.mantissa >> (64 - bitsPerDigit) == 0) {
+            r.mantissa = (r.mantissa << bitsPerDigit) | static_cast<std::uint64_t>(digit);
         } else {
-            droppedBits += droppedBits < EXPONENT_LIMIT ? bitsPerDigit : 0;
-            sticky = sticky || digit != 0;
+            r.exponent += r.exponent < EXPONENT_LIMIT ? bitsPerDigit : 0;
+            r.sticky = r.sticky || digit != 0;
         }
     }
+    r.stop = p;
+}
+
+void readNumber(std::string_view text, Reading& r) noexcept
+{
+    const char* end = text.data() + text.size();
+    const char* p = skipBlanks(text.data(), end);
+    r.stop = p;
+    if (!startsWith(p, end, '&')) {
+        readDecimal(p, end, r);
+        return;
+    }
+    p = past(p, end, '&', '&');
+    r.stop = p;
+    const char* digits = past(p, end, 'H', 'h');
+    if (digits != p) {
+        r.radix = 16;
+    } else {
+        digits = past(p, end, 'O', 'o');
+        if (digits == p)
+            return;
+        r.radix = 8;
+    }
+    readRadixInteger(digits, end, r);
+}
+
+// The nearest double to what was read, ties to even.
+double radixValue(const Reading& r)
+{
+    std::uint64_t mantissa = r.mantissa;
+    std::int64_t exponent = r.exponent;
     if (mantissa == 0)
         return 0.0;
 
@@ -276,16 +435,26 @@ double readRadixInteger(const char* p, const char* end, int radix)
         const std::uint64_t rest = mantissa & ((std::uint64_t {1} << excess) - 1);
         const std::uint64_t half = std::uint64_t {1} << (excess - 1);
         mantissa >>= excess;
-        if (rest > half || (rest == half && (sticky || (mantissa & 1) != 0)))
+        if (rest > half || (rest == half && (r.sticky || (mantissa & 1) != 0)))
             ++mantissa;
-        droppedBits += excess;
+        exponent += excess;
     }
-    if (droppedBits > DBL_MAX_EXP)
+    if (exponent > DBL_MAX_EXP)
         fault(FaultKind::Overflow);
-    const double value = std::ldexp(static_cast<double>(mantissa), static_cast<int>(droppedBits));
+    const double value = std::ldexp(static_cast<double>(mantissa), static_cast<int>(exponent));
     if (std::isinf(value))
         fault(FaultKind::Overflow);
     return value;
+}
+
+double decimalValue(const Reading& r)
+{
+    if (!r.sawDigit)
+        return 0.0;
+    const double magnitude = nearestDouble(r.digits.data(), r.size, r.exponent, r.sticky);
+    if (magnitude == 0.0)
+        return 0.0; // never a negative zero
+    return r.negative ? -magnitude : magnitude;
 }
 
 // Significant digits d1d2...dn (n <= 15, no trailing zeros) of a finite
@@ -297,26 +466,86 @@ struct Digits {
     int exponent = 0;
 };
 
-// The exact expansion rounded by the standard library ("-d.ddde+XX"); an
-// exact tie at the sixteenth digit goes to the even digit.
-Digits exactDigits(double value)
+// What follows the fifteenth significant digit, measured against half a unit
+// of it.
+enum class Rest { Below, Half, Above };
+
+// The one place that decides an exact tie at the sixteenth significant digit:
+// away from zero, as the number-to-text conversion of the platform the system
+// was built for does. Every rounding to 15 digits leaves its ties to this;
+// roundTo2 has a rule of its own.
+constexpr bool TIES_AWAY_FROM_ZERO = true;
+
+bool roundsUp(char fifteenthDigit, Rest rest)
 {
-    std::array<char, 32> buffer {};
-    const char* p = buffer.data();
-    const char* const end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-        std::chars_format::scientific, static_cast<int>(TEXT_DIGITS) - 1)
-                                .ptr;
+    if (rest == Rest::Half)
+        return TIES_AWAY_FROM_ZERO || (fifteenthDigit - '0') % 2 != 0;
+    return rest == Rest::Above;
+}
+
+// "-d.ddd...e+XX" from the standard library, rounded to digits significant
+// digits (exact from 767 up).
+Digits scientificDigits(double value, int digits, char* buffer, std::size_t size)
+{
+    const char* p = buffer;
+    const char* const end =
+        std::to_chars(buffer, buffer + size, value, std::chars_format::scientific, digits - 1).ptr;
     Digits d;
     if (*p == '-') {
         d.negative = true;
         ++p;
     }
     for (; *p != 'e'; ++p) {
-        if (*p != '.')
+        if (*p != '.' && d.size < d.digits.size())
             d.digits[d.size++] = *p;
     }
     ++p;
     std::from_chars(*p == '+' ? p + 1 : p, end, d.exponent);
+    return d;
+}
+
+// The exact expansion rounded to 15 digits. The standard library gives 16
+// correctly rounded ones, of which the sixteenth decides, unless it is a 5:
+// that may stand for an exact tie or for a value a hair either side of one,
+// and only the whole expansion (at most 767 significant digits) tells.
+Digits exactDigits(double value)
+{
+    std::array<char, 32> buffer {};
+    Digits d = scientificDigits(value, static_cast<int>(TEXT_DIGITS) + 1, buffer.data(), buffer.size());
+    const char next = d.digits[TEXT_DIGITS];
+    Rest rest = next < '5' ? Rest::Below : Rest::Above;
+    if (next == '5') {
+        // No more digits than the integer part and the binary fraction hold.
+        int binaryExponent = 0;
+        const auto mantissa = static_cast<std::uint64_t>(
+            std::ldexp(std::frexp(std::fabs(value), &binaryExponent), DBL_MANT_DIG));
+        const int lowestBit = binaryExponent - DBL_MANT_DIG + std::countr_zero(mantissa);
+        const int count = std::clamp(d.exponent + 1 + std::max(0, -lowestBit), 17, 780);
+        std::array<char, 800> exact {};
+        const char* const start = exact.data() + (value < 0 ? 1 : 0);
+        const char* const end = std::to_chars(
+            exact.data(), exact.data() + exact.size(), value, std::chars_format::scientific, count - 1)
+                                    .ptr;
+        // start[0] is the first digit, start[1] the point, start[16] the sixteenth.
+        const char* const mark = std::find(start, end, 'e');
+        const bool zerosAfter = std::all_of(start + TEXT_DIGITS + 2, mark, [](char c) { return c == '0'; });
+        if (start[TEXT_DIGITS + 1] == '4')
+            rest = Rest::Below;
+        else if (zerosAfter)
+            rest = Rest::Half;
+    }
+    d.size = TEXT_DIGITS;
+    if (roundsUp(d.digits[TEXT_DIGITS - 1], rest)) {
+        std::size_t i = TEXT_DIGITS;
+        while (i > 0 && d.digits[i - 1] == '9')
+            d.digits[--i] = '0';
+        if (i == 0) {
+            d.digits[0] = '1';
+            ++d.exponent;
+        } else {
+            ++d.digits[i - 1];
+        }
+    }
     while (d.size > 1 && d.digits[d.size - 1] == '0')
         --d.size;
     return d;
@@ -408,24 +637,16 @@ bool writesPlain(const Digits& d)
 
 double textToNumber(std::string_view text)
 {
-    const char* end = text.data() + text.size();
-    const char* p = skipBlanks(text.data(), end);
-    if (p != end && *p == '&') {
-        p = skipBlanks(p + 1, end);
-        if (p == end)
-            return 0.0;
-        switch (*p) {
-        case 'H':
-        case 'h':
-            return readRadixInteger(p + 1, end, 16);
-        case 'O':
-        case 'o':
-            return readRadixInteger(p + 1, end, 8);
-        default:
-            return 0.0;
-        }
-    }
-    return readDecimal(p, end);
+    Reading r;
+    readNumber(text, r);
+    return r.radix == 10 ? decimalValue(r) : radixValue(r);
+}
+
+bool readsWhole(std::string_view text) noexcept
+{
+    Reading r;
+    readNumber(text, r);
+    return r.sawDigit && r.stop == text.data() + text.size();
 }
 
 std::string numberToText(double value)

@@ -14,10 +14,18 @@ namespace quanvik {
 
 // textToNumber: the number a text begins with. Never rejects text.
 //
-//   Blanks, tabs and line feeds are removed first, wherever they stand. No
-//   other character is a blank: carriage return, no-break space, the
-//   ideographic space and every other character end the number.
+//   The text is UTF-8. What a Chinese input method types in full-width mode
+//   reads as what it stands for: the full-width forms U+FF01..U+FF5E as the
+//   ASCII characters 0x21..0x7E, so '９' is '9', '．' is '.', '－' is '-',
+//   'Ｅ' is 'E' and '＆Ｈ' is '&H'; the ideographic space U+3000 is a blank.
+//     '９５０' -> 950   '９５０．５' -> 950.5   '－３．５' -> -3.5   '９5０' -> 950
+//   Blanks, tabs, line feeds and ideographic spaces are removed first,
+//   wherever they stand. No other character is a blank: carriage return,
+//   no-break space and every other character end the number, as do the
+//   ideographic full stop, the full-width comma and a cut or malformed UTF-8
+//   sequence.
 //     ' 1 2 5' -> 125          '2 50' -> 250          '\t7\n' -> 7
+//     '　９ ５０' -> 950   '１，０００' -> 1   '９５０。' -> 950   '1\r5' -> 1
 //   An optional sign, digits with at most one '.', then an optional exponent:
 //   E or e, an optional sign, digits. Reading stops at the first character
 //   that cannot continue the number; what was read so far is the value.
@@ -26,8 +34,6 @@ namespace quanvik {
 //     '3.14e' -> 3.14  '12E+' -> 12   '1e2.5' -> 100
 //   Text without a digit before that point reads as 0.
 //     '' -> 0   'abc' -> 0   '-' -> 0   '.' -> 0   '元12' -> 0   '.e5' -> 0
-//   Only ASCII digits count; full-width digits and the full-width stop end the
-//   number ('１２' -> 0, '12．5' -> 12).
 //   The decimal value is rounded to the nearest double, ties to even, however
 //   many digits it has ('0.1' -> 0.1, a megabyte of digits is read in linear
 //   time). A value that rounds beyond the largest double throws
@@ -48,12 +54,29 @@ namespace quanvik {
 //   '1&H10' -> 1. A prefix without digits reads as 0 ('&H' -> 0, '&' -> 0).
 double textToNumber(std::string_view text);
 
+// readsWhole: whether the number textToNumber reads takes up the whole text,
+// blanks aside, so that a report can say an input held something besides its
+// number. Never throws: a number beyond the range is still all number.
+//     '950' -> true   ' 2 50 ' -> true   '5.' -> true   '.5' -> true
+//     '-3.5' -> true  '1e2' -> true   '&H10' -> true   '&O17' -> true
+//     '0' -> true     '1E999' -> true
+//     '' -> false     '   ' -> false   'abc' -> false   '12%' -> false
+//     '50元' -> false  '1,000' -> false  '1.2.3' -> false  '12E+' -> false
+//     '3.14e' -> false  '-' -> false   '.' -> false   '&H' -> false
+//     '&' -> false    '元12' -> false  '-&H10' -> false
+//     '９５０' -> true   '９５０。' -> false
+bool readsWhole(std::string_view text) noexcept;
+
 // numberToText: a double as the analysis writes it, in at most 15 significant
 // digits with trailing zeros dropped.
 //
-//   The value is rounded to 15 significant digits; an exact tie at the
-//   sixteenth digit goes to the even fifteenth digit, as roundTo2 does:
-//     1000000000000005 -> '1E+15'   1000000000000015 -> '1.00000000000002E+15'
+//   The value, exactly as the double holds it, is rounded to 15 significant
+//   digits; an exact tie at the sixteenth digit goes away from zero (unlike
+//   roundTo2), as the conversion of the platform the system was built for does:
+//     311069845525908.5 -> '311069845525909'   -311069845525908.5 -> '-311069845525909'
+//     1000000000000005 -> '1.00000000000001E+15'   2^-22 -> '2.38418579101563E-07'
+//   A value a hair off a tie rounds to the nearer side:
+//     0.3000000000000005 (0.300000000000000488...) -> '0.3'
 //   Plain digits for magnitudes from 1E-4 up to below 1E15 (after rounding):
 //     90 -> '90'   242.4 -> '242.4'   40/3 -> '13.3333333333333'   -0.5 -> '-0.5'
 //     26.676 -> '26.676'   0.000929126239957016 -> '0.000929126239957016'
@@ -76,6 +99,7 @@ std::string numberToText(double value);
 // a value that already has a round-trip form of at most 15 digits is returned
 // unchanged (but -0 becomes +0).
 //     0.1 + 0.2 -> 0.3   0.8999999999999999 -> 0.9   950/75 -> 12.6666666666667
+//     311069845525908.5 -> 311069845525909 (a tie goes away from zero)
 // Throws AnalysisError(Overflow) where the 15-digit text reads back beyond the
 // range (DBL_MAX -> '1.79769313486232E+308' -> Overflow), and for an infinity;
 // NaN throws InvalidOperation.

@@ -25,17 +25,18 @@ bool sameBits(double a, double b)
     return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
 }
 
-// The documented text of x: 15 significant digits, ties to even (to_chars with
-// a precision rounds the exact binary value that way), trailing zeros dropped,
-// plain digits from 1E-4 to below 1E15 and below 1E-4 while at most 15 digits
-// follow the point, exponent form otherwise.
+// The documented text of x: 15 significant digits, ties away from zero,
+// trailing zeros dropped, plain digits from 1E-4 to below 1E15 and below 1E-4
+// while at most 15 digits follow the point, exponent form otherwise. The
+// rounding works on the exact expansion (to_chars with 780 digits, more than
+// any double has): up where the sixteenth digit is 5 or more.
 std::string referenceText(double x)
 {
     if (x == 0) {
         return "0";
     }
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::scientific, 14);
+    char buffer[800];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::scientific, 780);
     std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
     std::string out;
     if (text.front() == '-') {
@@ -44,9 +45,21 @@ std::string referenceText(double x)
     }
     const std::size_t mark = text.find('e');
     std::string digits(1, text[0]);
-    digits += text.substr(2, mark - 2);
+    digits += text.substr(2, 14);
+    int exponent = std::atoi(std::string(text.substr(mark + 1)).c_str());
+    if (text[16] >= '5') {
+        std::size_t i = digits.size();
+        while (i > 0 && digits[i - 1] == '9') {
+            digits[--i] = '0';
+        }
+        if (i == 0) {
+            digits = "1";
+            ++exponent;
+        } else {
+            ++digits[i - 1];
+        }
+    }
     digits.erase(digits.find_last_not_of('0') + 1);
-    const int exponent = std::atoi(std::string(text.substr(mark + 1)).c_str());
     const int count = static_cast<int>(digits.size());
 
     const bool plain = (exponent >= -4 && exponent <= 14) || (exponent < -4 && -exponent - 1 + count <= 15);

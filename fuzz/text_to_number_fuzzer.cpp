@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 namespace {
 
@@ -140,8 +141,56 @@ struct Reading {
     // Index of the first byte that cannot continue the number; bytes after it
     // must not matter.
     std::optional<std::size_t> stop;
+    // Whether the number takes up the whole text, blanks aside.
+    bool whole = false;
 };
 
+// A well-formed UTF-8 sequence at pos: its code point and length.
+struct CodePoint {
+    char32_t value = 0;
+    std::size_t size = 0;
+};
+
+std::optional<CodePoint> decodeUtf8(std::string_view text, std::size_t pos)
+{
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    if (lead < 0x80) {
+        return CodePoint {lead, 1};
+    }
+    CodePoint cp;
+    char32_t least = 0;
+    if ((lead & 0xE0) == 0xC0) {
+        cp = {lead & 0x1FU, 2};
+        least = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        cp = {lead & 0x0FU, 3};
+        least = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        cp = {lead & 0x07U, 4};
+        least = 0x10000;
+    } else {
+        return std::nullopt;
+    }
+    if (pos + cp.size > text.size()) {
+        return std::nullopt;
+    }
+    for (std::size_t i = 1; i < cp.size; ++i) {
+        const auto next = static_cast<unsigned char>(text[pos + i]);
+        if ((next & 0xC0) != 0x80) {
+            return std::nullopt;
+        }
+        cp.value = (cp.value << 6) | (next & 0x3FU);
+    }
+    if (cp.value < least || cp.value > 0x10FFFF || (cp.value >= 0xD800 && cp.value <= 0xDFFF)) {
+        return std::nullopt;
+    }
+    return cp;
+}
+
+// Walks the text by characters: full-width forms as the ASCII they stand for,
+// the ideographic space as a blank, blanks skipped. Any other non-ASCII
+// character, and a byte that starts no well-formed sequence, reads as NUL,
+// which ends every number.
 class Scanner {
 public:
     explicit Scanner(std::string_view text)
@@ -151,19 +200,34 @@ public:
     }
 
     bool atEnd() const { return pos_ >= text_.size(); }
-    char peek() const { return text_[pos_]; }
+    char peek() const { return charAt(pos_).first; }
     std::size_t position() const { return pos_; }
     void advance()
     {
-        ++pos_;
+        pos_ += charAt(pos_).second;
         skipBlanks();
     }
 
 private:
+    std::pair<char, std::size_t> charAt(std::size_t pos) const
+    {
+        const auto cp = decodeUtf8(text_, pos);
+        if (!cp) {
+            return {'\0', 1};
+        }
+        if (cp->value < 0x80) {
+            return {static_cast<char>(cp->value), 1};
+        }
+        if (cp->value >= 0xFF01 && cp->value <= 0xFF5E) {
+            return {static_cast<char>(cp->value - 0xFF01 + '!'), cp->size};
+        }
+        return {cp->value == 0x3000 ? ' ' : '\0', cp->size};
+    }
+
     void skipBlanks()
     {
-        while (pos_ < text_.size() && isBlank(text_[pos_])) {
-            ++pos_;
+        while (pos_ < text_.size() && isBlank(charAt(pos_).first)) {
+            pos_ += charAt(pos_).second;
         }
     }
 
@@ -192,7 +256,7 @@ Reading readRadix(Scanner& scan)
         digits += scan.peek();
         scan.advance();
     }
-    Reading reading {radixValue(digits, radix), std::nullopt};
+    Reading reading {radixValue(digits, radix), std::nullopt, !digits.empty() && scan.atEnd()};
     if (!scan.atEnd()) {
         reading.stop = scan.position();
     }
@@ -226,8 +290,10 @@ Reading readReference(std::string_view text)
     }
     std::int64_t exponent = 0;
     const bool haveDigits = !intDigits.empty() || !fracDigits.empty();
+    bool danglingE = false; // an E without exponent digits is not part of the number
     if (haveDigits && !scan.atEnd() && (scan.peek() == 'e' || scan.peek() == 'E')) {
         scan.advance();
+        danglingE = true;
         bool negativeExponent = false;
         if (!scan.atEnd() && (scan.peek() == '+' || scan.peek() == '-')) {
             negativeExponent = scan.peek() == '-';
@@ -237,6 +303,7 @@ Reading readReference(std::string_view text)
         // digits could bring back into range.
         constexpr std::int64_t EXPONENT_LIMIT = 1'000'000'000;
         while (!scan.atEnd() && isDigit(scan.peek())) {
+            danglingE = false;
             exponent = std::min(EXPONENT_LIMIT, exponent * 10 + (scan.peek() - '0'));
             scan.advance();
         }
@@ -251,6 +318,7 @@ Reading readReference(std::string_view text)
     if (!scan.atEnd()) {
         reading.stop = scan.position();
     }
+    reading.whole = haveDigits && !danglingE && scan.atEnd();
     return reading;
 }
 
@@ -262,6 +330,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Outcome outcome = readWithEngine(text);
     const Reading expected = readReference(text);
     require(sameOutcome(outcome, expected.outcome), "textToNumber disagrees with the reference reading");
+    require(quanvik::readsWhole(text) == expected.whole, "readsWhole disagrees with the reference reading");
     if (expected.stop) {
         const std::size_t stop = *expected.stop;
         require(sameOutcome(outcome, readWithEngine(text.substr(0, stop))),

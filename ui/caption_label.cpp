@@ -1,7 +1,10 @@
 #include "caption_label.h"
 
+#include "readable_colour.h"
+
 #include <QFontInfo>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QTextLayout>
 
 CaptionLabel::CaptionLabel(const QString& caption, QWidget* parent)
@@ -15,6 +18,32 @@ CaptionLabel::CaptionLabel(const QString& caption, QWidget* parent)
 int CaptionLabel::linePitch(const QFont& font)
 {
     return QFontInfo(font).pixelSize();
+}
+
+void CaptionLabel::setLayoutColour(const QColor& colour)
+{
+    layoutColour_ = colour;
+    applyColour();
+}
+
+void CaptionLabel::changeEvent(QEvent* event)
+{
+    QLabel::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        applyColour();
+}
+
+void CaptionLabel::applyColour()
+{
+    if (!layoutColour_.isValid() || adjusting_)
+        return;
+    const QScopedValueRollback guard(adjusting_, true);
+    // Only the text colour is our own, so the background keeps following the
+    // form and a new theme arrives here as a palette change.
+    QPalette own;
+    own.setColor(
+        QPalette::WindowText, quanvik::captionColourOn(layoutColour_, palette().color(QPalette::Window)));
+    setPalette(own);
 }
 
 void CaptionLabel::paintEvent(QPaintEvent*)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QLabel>
 
 class QFont;
@@ -14,6 +15,17 @@ public:
 
     static int linePitch(const QFont& font);
 
+    // A colour of the layout's own, shown exactly on a light background and
+    // lightened in its hue where the theme's background is dark.
+    void setLayoutColour(const QColor& colour);
+
 protected:
+    void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+
+private:
+    void applyColour();
+
+    QColor layoutColour_; // invalid: the theme's own text colour
+    bool adjusting_ = false;
 };

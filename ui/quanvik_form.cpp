@@ -3,6 +3,8 @@
 #include "caption_label.h"
 #include "form_layout.h"
 #include "form_setup.h"
+#include "numeric_text.h"
+#include "result_box.h"
 
 #include <QFrame>
 #include <QIcon>
@@ -14,6 +16,8 @@
 
 #include <algorithm>
 #include <limits>
+#include <set>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -60,9 +64,50 @@ QString faultName(FaultKind kind)
     return {};
 }
 
+// Long enough for any figure a trader types, short enough for one line.
+constexpr qsizetype MAX_QUOTED_LENGTH = 12;
+
+// An input as the message quotes it: control characters would break the line.
+QString quoted(const std::string& text)
+{
+    QString shown = QString::fromStdString(text);
+    if (shown.size() > MAX_QUOTED_LENGTH) {
+        qsizetype kept = MAX_QUOTED_LENGTH - 1;
+        if (shown.at(kept - 1).isHighSurrogate())
+            --kept;
+        shown = shown.left(kept) + QChar(0x2026);
+    }
+    for (QChar& character : shown)
+        if (character.category() == QChar::Other_Control)
+            character = QLatin1Char(' ');
+    return QStringLiteral("「%1」").arg(shown);
+}
+
+// How an input the fault depends on was read, where that makes it a likely
+// culprit: it read as zero, held more than its number, or could not be read.
+// Empty otherwise.
+QString readingOf(const QString& caption, const std::string& text)
+{
+    QString reading;
+    try {
+        reading = QString::fromStdString(quanvik::numberToText(quanvik::textToNumber(text)));
+    } catch (const AnalysisError&) {
+        return caption + quoted(text) + QStringLiteral("超出数值范围");
+    }
+    if (reading != QLatin1String("0") && quanvik::readsWhole(text))
+        return {};
+    return (text.empty() ? caption + QStringLiteral("：") : caption + quoted(text)) + QStringLiteral("读作 ")
+        + reading;
+}
+
 bool isResult(FieldId field)
 {
     return field >= FieldId::Text7;
+}
+
+std::size_t indexOf(FieldId field)
+{
+    return static_cast<std::size_t>(field);
 }
 
 } // namespace
@@ -87,6 +132,10 @@ void Quanvik::buildControls()
 {
     std::vector<std::pair<int, QWidget*>> focusChain;
     std::vector<QWidget*> stackedAbove;
+    std::set<std::string_view> resultBoxes;
+    for (const quanvik::FieldBinding& binding : quanvik::fieldBindings())
+        if (isResult(binding.field))
+            resultBoxes.insert(binding.textBox);
     for (const quanvik::ControlRow& entry : quanvik::formLayout()) {
         const QString caption = QString::fromUtf8(entry.caption);
         QRect rect(toPixels(entry.left), toPixels(entry.top), toPixels(entry.width), toPixels(entry.height));
@@ -94,15 +143,17 @@ void Quanvik::buildControls()
         switch (entry.kind) {
         case ControlKind::Label: {
             auto* label = new CaptionLabel(caption, this);
-            if (entry.colour != quanvik::SYSTEM_COLOUR) {
-                QPalette palette = label->palette();
-                palette.setColor(QPalette::WindowText, QColor::fromRgb(entry.colour));
-                label->setPalette(palette);
-            }
+            if (entry.colour != quanvik::SYSTEM_COLOUR)
+                label->setLayoutColour(QColor::fromRgb(entry.colour));
             control = label;
             break;
         }
         case ControlKind::TextBox: {
+            // Only the analysis writes results; they stay selectable and copyable.
+            if (resultBoxes.contains(entry.name)) {
+                control = new ResultBox(this);
+                break;
+            }
             auto* edit = new QLineEdit(this);
             edit->setMaxLength(std::numeric_limits<int>::max());
             control = edit;
@@ -149,8 +200,8 @@ void Quanvik::bindFields()
         auto* caption =
             findChild<QLabel*>(QString::fromUtf8(binding.captionLabel), Qt::FindDirectChildrenOnly);
         Q_ASSERT(edit != nullptr && caption != nullptr);
-        boxes_[static_cast<std::size_t>(binding.field)] = edit;
-        captions_[static_cast<std::size_t>(binding.field)] = caption;
+        boxes_[indexOf(binding.field)] = edit;
+        captions_[indexOf(binding.field)] = caption;
         caption->setBuddy(edit);
 
         QString name = caption->text();
@@ -160,15 +211,6 @@ void Quanvik::bindFields()
             name += QStringLiteral("（%1）").arg(unit->text());
         }
         edit->setAccessibleName(name);
-
-        if (isResult(binding.field)) {
-            // Only the analysis writes results; the window background marks them
-            // as read-only while their text stays selectable and copyable.
-            edit->setReadOnly(true);
-            QPalette palette = edit->palette();
-            palette.setColor(QPalette::Base, palette.color(QPalette::Window));
-            edit->setPalette(palette);
-        }
     }
 }
 
@@ -183,33 +225,54 @@ void Quanvik::writeText(FieldId field, const std::string& text)
     edit->setText(QString::fromStdString(text));
     // Show the start of a text too long for its box, not its end.
     edit->setCursorPosition(0);
+    written_.set(indexOf(field));
+    if (isResult(field))
+        static_cast<ResultBox*>(edit)->setStale(false);
 }
 
 QLineEdit* Quanvik::box(FieldId field) const
 {
-    return boxes_[static_cast<std::size_t>(field)];
+    return boxes_[indexOf(field)];
 }
 
 void Quanvik::analyze()
 {
+    written_.reset();
     try {
         quanvik::PositionAnalysis().run(*this);
     } catch (const AnalysisError& error) {
-        reportFault(error);
+        // What the run did not reach still shows an earlier analysis.
+        bool staleShown = false;
+        for (std::size_t i = indexOf(FieldId::Text7); i < boxes_.size(); ++i) {
+            if (!written_.test(i) && !boxes_[i]->text().isEmpty()) {
+                static_cast<ResultBox*>(boxes_[i])->setStale(true);
+                staleShown = true;
+            }
+        }
+        reportFault(error, staleShown);
     }
 }
 
-void Quanvik::reportFault(const AnalysisError& error)
+void Quanvik::reportFault(const AnalysisError& error, bool staleShown)
 {
     QStringList inputs;
-    for (FieldId field : quanvik::inputsOfStep(error.step()))
-        inputs << captions_[static_cast<std::size_t>(field)]->text();
+    QStringList readings;
+    for (FieldId field : quanvik::inputsOfStep(error.step())) {
+        const QString caption = captions_[indexOf(field)]->text();
+        inputs << caption;
+        if (const QString reading = readingOf(caption, readText(field)); !reading.isEmpty())
+            readings << reading;
+    }
 
     // One plain text with a line break: an informative text would be wrapped to
     // the width of the short first line.
     QString text = QStringLiteral("分析未能完成：%1。").arg(faultName(error.kind()));
     if (!inputs.isEmpty())
         text += QStringLiteral("\n请检查这些输入：%1。").arg(inputs.join(QStringLiteral("、")));
+    for (const QString& reading : readings)
+        text += QLatin1Char('\n') + reading;
+    if (staleShown)
+        text += QStringLiteral("\n灰色显示的结果未更新。");
     QMessageBox message(QMessageBox::Warning, QStringLiteral("Quanvik"), text, QMessageBox::Ok, this);
     message.setTextFormat(Qt::PlainText);
     message.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));

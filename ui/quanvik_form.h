@@ -5,9 +5,11 @@
 #include <QWidget>
 
 #include <array>
+#include <bitset>
 
 class QLabel;
 class QLineEdit;
+class ResultBox;
 
 namespace quanvik {
 class AnalysisError;
@@ -29,9 +31,10 @@ private:
     void buildControls();
     void bindFields();
     void analyze();
-    void reportFault(const quanvik::AnalysisError& error);
+    void reportFault(const quanvik::AnalysisError& error, bool staleShown);
     QLineEdit* box(quanvik::FieldId field) const;
 
     std::array<QLineEdit*, 13> boxes_ {};
     std::array<QLabel*, 13> captions_ {}; // names the inputs in a fault report
+    std::bitset<13> written_;             // by the current run
 };

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks of the Debian package, run by CTest from the build tree.
 #   package_test.sh build <cpack> <CPackConfig.cmake> <dir>
-#   package_test.sh contents|depends|starts|window <dir> <app id> <version>
+#   package_test.sh contents|depends|starts|window|lintian <dir> <app id> <version>
+#   package_test.sh reproducible <dir> <source> <build> <cmake> <cpack> <cache settings...>
 # Prints "SKIPPED:" and exits 0 when a tool it needs is missing.
 set -euo pipefail
 
@@ -47,7 +48,7 @@ build)
     ;;
 
 contents)
-    skipUnless dpkg-deb
+    skipUnless dpkg-deb readelf
     dir=$1 appId=$2 version=$3
     deb=$(theDeb "$dir")
     [ "$(basename "$deb")" = "quanvik_${version}_$(dpkg-deb -f "$deb" Architecture).deb" ] ||
@@ -59,6 +60,8 @@ contents)
         "./usr/share/applications/$appId.desktop"
         "./usr/share/metainfo/$appId.metainfo.xml"
         ./usr/share/doc/quanvik/copyright
+        ./usr/share/doc/quanvik/changelog.gz
+        ./usr/share/man/man1/quanvik.1.gz
     )
     for size in 16 24 32 48 64 128 256; do
         expected+=("./usr/share/icons/hicolor/${size}x${size}/apps/$appId.png")
@@ -79,20 +82,79 @@ contents)
         [ -n "$(dpkg-deb -f "$deb" $field)" ] || fail "empty $field"
     done
     depends=$(dpkg-deb -f "$deb" Depends)
-    for dep in 'libqt6widgets6 (>= 6.4' 'libqt6gui6 (>= 6.4' 'libqt6core6 (>= 6.4' \
-        qt6-qpa-plugins fonts-wqy-microhei qt6-translations-l10n; do
-        grep -qF "$dep" <<<"$depends" || fail "Depends lacks $dep"
+    for dep in libqt6widgets6 libqt6gui6 libqt6core6 qt6-qpa-plugins fonts-wqy-microhei; do
+        grep -qE "(^|, )$dep( |,|$)" <<<"$depends" || fail "Depends lacks $dep"
     done
+    # Each package once: a hand-written list beside dpkg-shlibdeps' output
+    # would name the Qt libraries twice, with different versions.
+    names=$(tr ',' '\n' <<<"$depends" | awk '{print $1}' | sort)
+    [ -z "$(uniq -d <<<"$names")" ] || fail "Depends names a package twice: $(uniq -d <<<"$names")"
+    # The program runs without Qt's translations; they are only welcome.
+    grep -qF qt6-translations-l10n <<<"$depends" && fail "qt6-translations-l10n is a hard dependency"
+    [ "$(dpkg-deb -f "$deb" Recommends)" = qt6-translations-l10n ] || fail "Recommends"
 
     extract "$deb"
     [ -x "$root/usr/bin/quanvik" ] || fail "quanvik is not executable"
     if command -v file >/dev/null && file "$root/usr/bin/quanvik" | grep -q 'not stripped'; then
         fail "quanvik is not stripped"
     fi
+    program=$root/usr/bin/quanvik
+    dynamic=$(readelf -dW "$program") headers=$(readelf -hlSW "$program") symbols=$(readelf -W --dyn-syms "$program")
+    if grep -qE 'R(UN)?PATH' <<<"$dynamic"; then fail "quanvik carries a run path"; fi
+    if grep -qE ' \.comment ' <<<"$headers"; then fail "quanvik keeps its .comment section"; fi
+    # The release preset's hardening; a build with flags of its own brings its own.
+    if [ "${QUANVIK_HARDENED:-OFF}" = ON ]; then
+        grep -qE 'FLAGS.*BIND_NOW' <<<"$dynamic" || fail "quanvik is not linked with -z now"
+        grep -q GNU_RELRO <<<"$headers" || fail "quanvik has no RELRO segment"
+        grep -q 'DYN (Position-Independent' <<<"$headers" || fail "quanvik is not a position-independent executable"
+        grep -q __stack_chk_fail <<<"$symbols" || fail "quanvik is not built with the stack protector"
+    fi
+    for doc in usr/share/doc/quanvik/changelog.gz usr/share/man/man1/quanvik.1.gz; do
+        # gzip -n: no name and no date in the header (bytes 4 to 7 are the date).
+        [ "$(od -An -tx1 -j4 -N4 "$root/$doc" | tr -d ' ')" = 00000000 ] || fail "$doc carries a date"
+    done
+    gzip -dc "$root/usr/share/doc/quanvik/changelog.gz" | head -1 | grep -qF "quanvik ($version)" ||
+        fail "the changelog's first entry is not $version"
     grep -qF "<release version=\"$version\"" "$root/usr/share/metainfo/$appId.metainfo.xml" ||
         fail "the metainfo has no release $version"
     grep -qxF "Icon=$appId" "$root/usr/share/applications/$appId.desktop" ||
         fail "the desktop entry names another icon"
+    ;;
+
+lintian)
+    skipUnless lintian
+    deb=$(theDeb "$1")
+    # Errors and warnings fail; information and pedantic tags are shown.
+    out=$(lintian -I --pedantic --tag-display-limit 0 "$deb" 2>&1 | grep -v 'running with root privileges') || true
+    echo "$out"
+    if grep -qE '^[EW]: ' <<<"$out"; then fail "lintian reports errors or warnings"; fi
+    ;;
+
+reproducible)
+    skipUnless dpkg-deb sha256sum realpath
+    dir=$1 source=$2 binary=$3 cmake=$4 cpack=$5
+    shift 5
+    deb=$(theDeb "$dir")
+    # The same sources under another folder, every file newer, built alone
+    # with the same settings: the package must come out byte for byte the
+    # same. The build folder keeps its place beside the sources, as a
+    # packager's would; only the folder that holds both changes.
+    work=$(mktemp -d /tmp/quanvik-reproducible.XXXXXX)
+    trap 'rm -rf "$work"' EXIT
+    parent=$(dirname "$(realpath "$source")")
+    copy=$work/$(basename "$source")
+    out=$work/$(realpath -m --relative-to="$parent" "$binary")
+    [[ $out == "$work"/..* ]] && out=$work/out
+    mkdir -p "$copy"
+    (cd "$source" && find . -mindepth 1 -maxdepth 1 ! -name 'build*' ! -name .cache -print0 |
+        xargs -0 cp -a -t "$copy")
+    find "$copy" -type f -exec touch {} +
+    "$cmake" -S "$copy" -B "$out" -G Ninja -DBUILD_TESTING=OFF "$@" >/dev/null
+    "$cmake" --build "$out" --target quanvik quanvik_docs >/dev/null
+    "$cpack" -G DEB --config "$out/CPackConfig.cmake" -B "$work/deb" >/dev/null
+    again=$(theDeb "$work/deb")
+    sha256sum "$deb" "$again"
+    [ "$(sha256sum <"$deb")" = "$(sha256sum <"$again")" ] || fail "the second build made another package"
     ;;
 
 depends)
@@ -127,7 +189,8 @@ window)
     ;;
 
 window-inside)
-    env -u QT_QPA_PLATFORM "$1" &
+    log=$(mktemp)
+    env -u QT_QPA_PLATFORM "$1" >"$log" 2>&1 &
     pid=$!
     trap 'kill $pid 2>/dev/null || true' EXIT
     # Qt also makes a hidden 1x1 leader window with the same title; the form is
@@ -144,7 +207,7 @@ window-inside)
     for _ in $(seq 50); do
         window=$(shown)
         [ -n "$window" ] && break
-        kill -0 $pid 2>/dev/null || fail "quanvik ended before showing its window"
+        kill -0 $pid 2>/dev/null || fail "quanvik ended before showing its window: $(cat "$log")"
         sleep 0.1
     done
     [ -n "$window" ] || fail "no window titled Quanvik was shown"

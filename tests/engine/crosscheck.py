@@ -38,12 +38,21 @@ KEPT_DIGITS = 800
 HUGE_EXPONENT = 10 ** 12
 # Exact for every sum and midpoint of doubles the generators build.
 decimal.getcontext().prec = 2000
-FIFTEEN = decimal.Context(prec=15, rounding=decimal.ROUND_HALF_EVEN,
+# An exact tie at the sixteenth digit goes away from zero.
+FIFTEEN = decimal.Context(prec=15, rounding=decimal.ROUND_HALF_UP,
                           Emax=10 ** 6, Emin=-10 ** 6)
 
 
+# What a full-width input method types stands for ASCII; the ideographic
+# space is a blank. Bytes that are not well-formed UTF-8 stay as they are
+# (surrogateescape) and end the number like any other character.
+FULL_WIDTH = {c: c - 0xFEE0 for c in range(0xFF01, 0xFF5F)}
+FULL_WIDTH[0x3000] = ord(' ')
+
+
 def textToNumber(text):
-    t = text.translate(None, b' \t\n')
+    t = text.decode('utf-8', 'surrogateescape').translate(FULL_WIDTH)
+    t = t.encode('utf-8', 'surrogateescape').translate(None, b' \t\n')
     if t[:2] in (b'&H', b'&h', b'&O', b'&o'):
         hexa = t[1:2] in (b'H', b'h')
         digits = (HEX_DIGITS if hexa else OCT_DIGITS).match(t, 2).group()
@@ -223,12 +232,17 @@ TEXT_EXAMPLES = [(b' 1 2 5', 125), (b'2 50', 250), (b'\t7\n', 7), (b'-3.5', -3.5
                  (b'.5', 0.5), (b'5.', 5), (b'1e2', 100), (b'1.2.3', 1.2), (b'1,000', 1),
                  (b'12%', 12), ('50元'.encode(), 50), (b'3.14e', 3.14), (b'12E+', 12),
                  (b'1e2.5', 100), (b'', 0), (b'abc', 0), (b'-', 0), (b'.', 0),
-                 ('元12'.encode(), 0), (b'.e5', 0), ('１２'.encode(), 0), ('12．5'.encode(), 12),
+                 ('元12'.encode(), 0), (b'.e5', 0), ('９５０'.encode(), 950), ('９５０．５'.encode(), 950.5),
+                 ('　９ ５０'.encode(), 950), ('－３．５'.encode(), -3.5), ('１，０００'.encode(), 1),
+                 ('９5０'.encode(), 950), ('９５０。'.encode(), 950), ('＆Ｈ１０'.encode(), 16),
+                 (b'9\xef\xbc', 9), (b'1\r5', 1), (b'1\xc2\xa05', 1),
                  (b'1E999', None), (b'-1E999', None), (b'1.7976931348623158E308', 1.7976931348623157e308),
                  (b'1E-999', 0), (b'5E-324', 5e-324), (b'-0', 0), (b'-1E-999', 0), (b'&H10', 16),
                  (b'&hff', 255), (b'&O17', 15), (b'&H1G', 1), (b'&O78', 7),
                  (b'&HFFFFFFFF', 4294967295), (b'-&H10', 0), (b'1&H10', 1), (b'&H', 0), (b'&', 0)]
-NUMBER_EXAMPLES = [(1000000000000005, '1E+15'), (1000000000000015, '1.00000000000002E+15'),
+NUMBER_EXAMPLES = [(311069845525908.5, '311069845525909'), (-311069845525908.5, '-311069845525909'),
+                   (1000000000000005, '1.00000000000001E+15'), (2.0 ** -22, '2.38418579101563E-07'),
+                   (0.3000000000000005, '0.3'), (1000000000000015, '1.00000000000002E+15'),
                    (90, '90'), (242.4, '242.4'), (40 / 3, '13.3333333333333'), (-0.5, '-0.5'),
                    (26.676, '26.676'), (0.000929126239957016, '0.000929126239957016'),
                    (999999999999999, '999999999999999'), (999999999999999.9, '1E+15'),
@@ -329,7 +343,10 @@ FULLWIDTH = '１２３４５６７８９０．'.encode()
 ODD_PIECES = [b' ', b'\t', b'\n', b'\r', b',', b'%', b'.', b'e', b'E', b'+', b'-',
               b'&', b'H', b'O', b'h', b'o', b'x', b'\xc2\xa0', '\u3000'.encode(),
               '元'.encode(), '１'.encode(), '．'.encode(), b'\xff', b'\x80', b'\x00',
-              b'\xe5\x85', b'D', b'd', b'0', b'00', b'5', b'9', b'12', b'F', b'7', b'8']
+              b'\xe5\x85', b'D', b'd', b'0', b'00', b'5', b'9', b'12', b'F', b'7', b'8',
+              b'\xef\xbc', b'\xef\xbc\x80', b'\xef\xbd\x9f', b'\xe3\x80', '。'.encode(),
+              '，'.encode(), '－'.encode(), '＋'.encode(), 'Ｅ'.encode(), 'ｅ'.encode(),
+              '＆'.encode(), 'Ｈ'.encode(), 'ｏ'.encode(), 'Ｆ'.encode(), '０'.encode()]
 EDGE_TEXTS = [b'', b' ', b'  \t\n ', b'2 50', b' 1 2 5', b'1,000', b'12%', '元12'.encode(),
               '50元'.encode(), b'1E999', b'-1E999', b'1E-999', b'-1E-999', b'-0', b'+0',
               b'3.14e', b'12E+', b'12e-', b'.', b'-', b'+', b'.e5', b'-.5', b'5.', b'1.2.3',
@@ -484,9 +501,27 @@ def longDigits(rng):
     return text.encode()
 
 
+def widen(rng, text):
+    """Some characters as a full-width input method types them."""
+    out = []
+    for c in text:
+        if rng.randrange(2) and 0x21 <= c <= 0x7e:
+            out.append(chr(c + 0xFEE0).encode())
+        elif c == 0x20 and rng.randrange(2):
+            out.append('\u3000'.encode())
+        else:
+            out.append(bytes([c]))
+    return b''.join(out)
+
+
 def sprinkle(rng, text):
-    """Blanks inside a number, or junk after it."""
+    """Blanks inside a number, junk after it, or full-width characters."""
     r = rng.randrange(10)
+    if r == 2 and len(text) < 5000:
+        return widen(rng, text)
+    if r == 3 and text:
+        i = rng.randrange(len(text) + 1)
+        return text[:i] + '\u3000'.encode() + text[i:]
     if r == 0 and text:
         i = rng.randrange(len(text) + 1)
         return text[:i] + rng.choice([b' ', b'\t', b'\n', b'  ']) + text[i:]
@@ -661,6 +696,7 @@ def main():
     # A megabyte pasted into a field must read in linear time, and exactly.
     texts += [b'1' * 1000000, b'0.' + b'0' * 1000000 + b'1E1000300', b'&H' + b'0' * 1000000 + b'1',
               b'1' * 1000000 + b'E-1000000', b' 9' * 500000]
+    texts += [widen(rng, t) for t in texts[:len(EDGE_TEXTS)] if len(t) < 5000]
     check('text', texts, lambda t: 'T ' + enc(t), modelText, clip)
     doubles = [randomDouble(rng) for _ in range(args.conversions)]
     numbers = [struct.unpack('<Q', struct.pack('<d', x))[0] for x in doubles]

@@ -19,6 +19,7 @@ namespace {
 
 constexpr double INF = std::numeric_limits<double>::infinity();
 constexpr double NAN_VALUE = std::numeric_limits<double>::quiet_NaN();
+constexpr std::size_t TEXT_DIGITS_FOR_TEST = 15;
 
 std::string repeat(const std::string& piece, std::size_t times)
 {
@@ -75,9 +76,6 @@ TEST(TextToNumber, ReadsTheLeadingNumber)
         {"1\xC2\xA0"
          "5",
             1}, // nor is the no-break space
-        {"1\xE3\x80\x80"
-         "5",
-            1}, // nor the ideographic space
         {std::string("1\0"
                      "5",
              3),
@@ -91,13 +89,27 @@ TEST(TextToNumber, ReadsTheLeadingNumber)
         {"元12", 0},
         {".e5", 0},
         {"E5", 0},
-        {"\xEF\xBC\x91\xEF\xBC\x92", 0}, // full-width digits
-        {"12\xEF\xBC\x8E"
-         "5",
-            12}, // full-width stop
         {"\xFF\xFE"
          "12",
             0}, // invalid UTF-8
+        // full-width forms and the ideographic space, as an input method types them
+        {"９５０", 950},
+        {"９５０．５", 950.5},
+        {"－３．５", -3.5},
+        {"９5０", 950},
+        {"　９ ５０", 950},
+        {"１，０００", 1},
+        {"９５０。", 950},
+        {"1\r5", 1},
+        {"＋１．５ｅ－２", 0.015},
+        {"＆ｈＦＦ", 255},
+        {"＆Ｏ１７", 15},
+        {"９\xEF\xBC", 9},     // cut sequence
+        {"９\xEF\xBC\x39", 9}, // malformed
+        {"９\xEF\xBC\x80", 9}, // U+FF00, just below the forms
+        {"９\xEF\xBD\x9F", 9}, // U+FF5F, just above
+        {"\xC0\xB9", 0},       // overlong '9'
+        {"12\xE3\x80", 12},    // cut ideographic space
         // range
         {"1.7976931348623158E308", DBL_MAX},
         {"1E-999", 0},
@@ -132,6 +144,57 @@ TEST(TextToNumber, ReadsTheLeadingNumber)
     for (const auto& c : cases) {
         SCOPED_TRACE("text '" + c.text.substr(0, 60) + "'");
         EXPECT_EQ(bitsOf(textToNumber(c.text)), bitsOf(c.expected));
+    }
+}
+
+// The examples of numeric_text.h, verbatim, and the corners of where the
+// reading stops: an exponent without digits, trailing blanks, a NUL.
+TEST(ReadsWhole, SaysWhetherTheTextIsAllNumber)
+{
+    const struct {
+        std::string text;
+        bool expected;
+    } cases[] = {
+        {"950", true},
+        {" 2 50 ", true},
+        {"5.", true},
+        {".5", true},
+        {"-3.5", true},
+        {"1e2", true},
+        {"&H10", true},
+        {"&O17", true},
+        {"0", true},
+        {"1E999", true},
+        {"", false},
+        {"   ", false},
+        {"abc", false},
+        {"12%", false},
+        {"50元", false},
+        {"1,000", false},
+        {"1.2.3", false},
+        {"12E+", false},
+        {"3.14e", false},
+        {"-", false},
+        {".", false},
+        {"&H", false},
+        {"&", false},
+        {"元12", false},
+        {"-&H10", false},
+        {"９５０", true},
+        {"９５０。", false},
+        {"1 e 2 ", true},
+        {"&H1G", false},
+        {"& h 0 ", true},
+        {"-0", true},
+        {"1e2.5", false},
+        {"12\r", false},
+        {std::string("7\0", 2), false},
+        {"&H" + repeat("F", 300), true}, // beyond the range, all number
+        {repeat("9", 1'000'000) + "x", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE("text '" + c.text.substr(0, 60) + "'");
+        EXPECT_EQ(readsWhole(c.text), c.expected);
     }
 }
 
@@ -194,9 +257,15 @@ TEST(NumberToText, WritesAtMost15SignificantDigits)
         {1E308, "1E+308"},
         {DBL_MAX, "1.79769313486232E+308"},
         {std::numeric_limits<double>::denorm_min(), "4.94065645841247E-324"},
-        // exact ties at the sixteenth digit go to the even digit
-        {1000000000000005, "1E+15"},
+        // exact ties at the sixteenth digit go away from zero, plain, negative,
+        // in exponent form and tiny; a hair off a tie goes to the nearer side
+        {311069845525908.5, "311069845525909"},
+        {-311069845525908.5, "-311069845525909"},
+        {1000000000000005, "1.00000000000001E+15"},
+        {0x1p-22, "2.38418579101563E-07"},
+        {0.3000000000000005, "0.3"},
         {1000000000000015, "1.00000000000002E+15"},
+        {-12345678901.03125, "-12345678901.0313"},
         {0.0, "0"},
         {-0.0, "0"},
         {INF, "Infinity"},
@@ -218,6 +287,7 @@ TEST(Settle, PassesThroughTheTextForm)
         {0.1 + 0.2, 0.3},
         {0.8999999999999999, 0.9},
         {950.0 / 75, 12.6666666666667},
+        {311069845525908.5, 311069845525909},
         {2.9999999999999996, 3},
         {-0.0, 0.0},
         {1.23456789012345678E-300, 1.23456789012346E-300},
@@ -278,13 +348,31 @@ TEST(Rounding, FloorAndTwoDecimals)
     }
 }
 
-// The double nearest to value rounded to 15 significant digits, by way of
-// the C library in the "C" locale: an independent road to the same place.
+// The double nearest to value rounded to 15 significant digits, ties away
+// from zero, by way of the C library in the "C" locale: an independent road to
+// the same place. glibc prints the exact expansion when asked for enough
+// digits (at most 767); rounding it half up is the tie rule.
 double libcSettle(double value)
 {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.14e", value);
-    return std::strtod(buffer, nullptr);
+    char exact[820];
+    std::snprintf(exact, sizeof exact, "%.780e", value);
+    const bool negative = exact[0] == '-';
+    const std::string text(exact + (negative ? 1 : 0));
+    std::string digits = text.substr(0, 1) + text.substr(2, TEXT_DIGITS_FOR_TEST - 1);
+    int exponent = std::atoi(text.c_str() + text.find('e') + 1);
+    if (text[TEXT_DIGITS_FOR_TEST + 1] >= '5') {
+        std::size_t i = digits.size();
+        while (i > 0 && digits[i - 1] == '9')
+            digits[--i] = '0';
+        if (i == 0) {
+            digits.insert(0, "1");
+            ++exponent;
+        } else {
+            ++digits[i - 1];
+        }
+    }
+    const std::string rounded = (negative ? "-0." : "0.") + digits + "e" + std::to_string(exponent + 1);
+    return std::strtod(rounded.c_str(), nullptr);
 }
 
 int significantDigits(const std::string& text)

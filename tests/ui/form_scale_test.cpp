@@ -1,5 +1,6 @@
 #include "caption_label.h"
 #include "quanvik_form.h"
+#include "result_box.h"
 
 #include <QApplication>
 #include <QTest>
@@ -36,6 +37,21 @@ private slots:
             for (int x = 0; x < image.width() && !oddEdge; ++x)
                 oddEdge = image.pixel(x, y) != image.pixel(x, y - 1);
         QVERIFY(oddEdge);
+    }
+
+    void resultFitsAtFullDensity()
+    {
+        // Fitted in logical pixels, drawn by the line edit without scrolling.
+        Quanvik form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.writeText(quanvik::FieldId::Text7, "开仓手数过大");
+        auto* result = form.findChild<ResultBox*>(QStringLiteral("Text7"));
+        QCOMPARE(QFontInfo(result->font()).pixelSize(), ResultBox::MIN_PIXEL_SIZE);
+        QCOMPARE(result->shownText(), result->text());
+        const QPoint start(result->contentsRect().left() + 4, result->height() / 2);
+        result->end(false);
+        QCOMPARE(result->cursorPositionAt(start), 0);
     }
 };
 

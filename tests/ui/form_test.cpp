@@ -1,7 +1,9 @@
 #include "caption_label.h"
 #include "form_layout.h"
 #include "quanvik_form.h"
+#include "result_box.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QFileInfo>
@@ -14,10 +16,12 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 #include <QTranslator>
 
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -28,6 +32,49 @@ const QStringList RESULTS {"Text7", "Text8", "Text9", "Text10", "Text11", "Text1
 // Principal, margin ratio, entry, exit, lots, days.
 const QStringList WORKED_EXAMPLE {"950", "10", "50", "51", "2", "3"};
 const QStringList WORKED_RESULTS {"12", "26.676", "2.424", "0.9", "51", "540.67", "49"};
+
+// The texts a run writes that are widest for their boxes.
+const QString TOO_MANY_LOTS = QStringLiteral("开仓手数过大");
+const QString LONGEST_EXPONENT = QStringLiteral("-1.23456789012345E+15");
+
+// What a dark desktop theme gives (Adwaita dark through the GTK platform theme).
+QPalette darkPalette()
+{
+    const QColor window(0x32, 0x32, 0x32);
+    const QColor text(0xf0, 0xf0, 0xf0);
+    QPalette dark(text, window, window.lighter(), window.darker(), window, text, text,
+        QColor(0x24, 0x24, 0x24), window);
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        dark.setColor(QPalette::Disabled, role, QColor(0x82, 0x82, 0x82));
+    dark.setColor(QPalette::Highlight, QColor(0x30, 0x8c, 0xc6));
+    return dark;
+}
+
+// Contrast as the web's accessibility guidelines define it, 1 to 21.
+double contrast(QColor a, QColor b)
+{
+    auto luminance = [](QColor c) {
+        auto linear = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The text colour a control paints with and its background: the pixel that
+// stands out most from the corner pixel, and that.
+std::pair<QColor, QColor> paintedColours(QWidget* form, QWidget* control)
+{
+    const QImage image = form->grab(control->geometry()).toImage();
+    const QColor background = image.pixelColor(2, 2);
+    QColor ink = background;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (contrast(image.pixelColor(x, y), background) > contrast(ink, background))
+                ink = image.pixelColor(x, y);
+    return {ink, background};
+}
 
 // What the message box showed; filled by a timer while exec() runs.
 struct SeenMessage {
@@ -262,18 +309,41 @@ private slots:
         QTest::addColumn<QStringList>("inputs");
         QTest::addColumn<QString>("fault");
         QTest::addColumn<QString>("inputsNamed");
+        QTest::addColumn<QStringList>("readings"); // the inputs named that likely caused it
         QTest::addColumn<QStringList>("resultsAfter");
+        QTest::addColumn<QString>("before");
         const QString old = QStringLiteral("old");
+        const QString firstThree = QStringLiteral("交易本金、保证金比例、进场价位");
         // Step 3, 0 / 0: nothing is written, the old results stay.
-        QTest::newRow("all empty") << QStringList(6, QString()) << "无效运算"
-                                   << "交易本金、保证金比例、进场价位" << QStringList(7, old);
+        QTest::newRow("all empty") << QStringList(6, QString()) << "无效运算" << firstThree
+                                   << QStringList {"交易本金：读作 0", "保证金比例：读作 0",
+                                          "进场价位：读作 0"}
+                                   << QStringList(7, old) << old;
+        // Nothing shown before: nothing to mark as stale.
+        QTest::newRow("all empty, first press")
+            << QStringList(6, QString()) << "无效运算" << firstThree
+            << QStringList {"交易本金：读作 0", "保证金比例：读作 0", "进场价位：读作 0"}
+            << QStringList(7, QString()) << QString();
         // Step 3, reading the principal.
-        QTest::newRow("principal too large") << QStringList {"1E999", "10", "50", "51", "2", "3"} << "溢出"
-                                             << "交易本金、保证金比例、进场价位" << QStringList(7, old);
+        QTest::newRow("principal too large")
+            << QStringList {"1E999", "10", "50", "51", "2", "3"} << "溢出" << firstThree
+            << QStringList {"交易本金「1E999」超出数值范围"} << QStringList(7, old) << old;
+        // A zero typed as such is named; a price with its unit reads as its number.
+        QTest::newRow("zero margin, price with unit")
+            << QStringList {"950", "0", "50元", "51", "2", "3"} << "除数为零" << firstThree
+            << QStringList {"保证金比例「0」读作 0", "进场价位「50元」读作 50"} << QStringList(7, old) << old;
+        // Read as written by the engine, and long texts shortened.
+        QTest::newRow("margin of words")
+            << QStringList {"950", "ten percent, not less", "5e1", "51", "2", "3"} << "除数为零" << firstThree
+            << QStringList {"保证金比例「ten percent…」读作 0"} << QStringList(7, old) << old;
         // Step 18 divides by a zero risk base: Text12 and Text13 keep their old text.
         QTest::newRow("empty lots") << QStringList {"950", "10", "50", "51", "", "3"} << "除数为零"
-                                    << "交易本金、进场价位、开仓手数"
-                                    << QStringList {"12", "0", "0", "0", "51", old, old};
+                                    << "交易本金、进场价位、开仓手数" << QStringList {"开仓手数：读作 0"}
+                                    << QStringList {"12", "0", "0", "0", "51", old, old} << old;
+        QTest::newRow("lots with unit")
+            << QStringList {"950", "10", "50", "51", "0手", "3"} << "除数为零"
+            << "交易本金、进场价位、开仓手数" << QStringList {"开仓手数「0手」读作 0"}
+            << QStringList {"12", "0", "0", "0", "51", old, old} << old;
     }
 
     void faults()
@@ -281,9 +351,11 @@ private slots:
         QFETCH(QStringList, inputs);
         QFETCH(QString, fault);
         QFETCH(QString, inputsNamed);
+        QFETCH(QStringList, readings);
         QFETCH(QStringList, resultsAfter);
+        QFETCH(QString, before);
         fill(INPUTS, inputs);
-        fill(RESULTS, QStringList(RESULTS.size(), QStringLiteral("old")));
+        fill(RESULTS, QStringList(RESULTS.size(), before));
 
         const SeenMessage seen = pressExpectingMessage();
         QVERIFY(seen.shown);
@@ -292,10 +364,157 @@ private slots:
         QCOMPARE(seen.buttons, QStringList {QStringLiteral("确定")});
         QVERIFY2(seen.text.contains(fault), qPrintable(seen.text));
         QVERIFY2(seen.text.contains(inputsNamed), qPrintable(seen.text));
+        QStringList lines = seen.text.split('\n').mid(2);
+        lines.removeAll(QStringLiteral("灰色显示的结果未更新。"));
+        QCOMPARE(lines, readings);
 
         QVERIFY(form_->isVisible());
         QCOMPARE(texts(INPUTS), inputs);
         QCOMPARE(texts(RESULTS), resultsAfter);
+
+        // What the run did not reach is dimmed and says so, still readable and copyable.
+        const QColor fresh = form_->palette().color(QPalette::Text);
+        bool anyStale = false;
+        for (const QString& name : RESULTS) {
+            auto* result = control<ResultBox>(name);
+            const bool stale = !before.isEmpty() && result->text() == before;
+            anyStale = anyStale || stale;
+            QCOMPARE(result->isStale(), stale);
+            QCOMPARE(result->accessibleDescription().contains(QStringLiteral("之前的分析")), stale);
+            QCOMPARE(result->palette().color(QPalette::Text) != fresh, stale);
+        }
+        QCOMPARE(seen.text.contains(QStringLiteral("灰色显示的结果未更新")), anyStale);
+        if (anyStale) {
+            QLineEdit* stale = box(RESULTS.last());
+            stale->setFocus();
+            QTest::keyClick(stale, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClick(stale, Qt::Key_C, Qt::ControlModifier);
+            QCOMPARE(QApplication::clipboard()->text(), before);
+        }
+
+        // A run that writes every box shows them all as current again.
+        fill(INPUTS, WORKED_EXAMPLE);
+        QVERIFY(!pressExpectingMessage().shown);
+        for (const QString& name : RESULTS) {
+            QVERIFY(!control<ResultBox>(name)->isStale());
+            QVERIFY(control<ResultBox>(name)->accessibleDescription().isEmpty());
+            QCOMPARE(box(name)->palette().color(QPalette::Text), fresh);
+        }
+    }
+
+    void resultShownWhole_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("pixelSize"); // 0: elided at the smallest size
+        struct Row {
+            const char* text;
+            int pixelSize;
+        };
+        const Row rows[] = {
+            {"12", 12},
+            {"开仓手数过大", 9},   // was cut to 开仓手数过
+            {"5145.32061", 9},     // was cut to 5145.320
+            {"41666666415.67", 0}, // was cut to 41666666 and half a 4
+            {"-12345678.9012345", 0},
+            {"-1.23456789012345E+15", 0},
+        };
+        for (const QString& name : RESULTS)
+            for (const Row& row : rows)
+                QTest::addRow("%s %s", qPrintable(name), row.text)
+                    << name << QString::fromUtf8(row.text) << row.pixelSize;
+    }
+
+    // A cut figure must never read as another: shown whole in a smaller font,
+    // else visibly elided; the text itself is always whole.
+    void resultShownWhole()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        QFETCH(int, pixelSize);
+        auto* result = control<ResultBox>(name);
+        const auto field = quanvik::FieldId(int(RESULTS.indexOf(name)) + 6);
+        // After the widest text, so that the font must grow back too.
+        form_->writeText(field, LONGEST_EXPONENT.toStdString());
+        form_->writeText(field, text.toStdString());
+        QCOMPARE(result->text(), text);
+        QCOMPARE(QFontInfo(result->font()).family(), QFontInfo(form_->font()).family());
+
+        if (pixelSize != 0) {
+            QCOMPARE(QFontInfo(result->font()).pixelSize(), pixelSize);
+            QCOMPARE(result->shownText(), text);
+            QVERIFY(result->toolTip().isEmpty());
+            // Drawn by the line edit itself: with the cursor at the end the
+            // start is still in view, so nothing is scrolled away.
+            const QPoint start(result->contentsRect().left() + 4, result->height() / 2);
+            QCOMPARE(result->cursorPositionAt(start), 0);
+            result->end(false);
+            QCOMPARE(result->cursorPositionAt(start), 0);
+        } else {
+            QCOMPARE(QFontInfo(result->font()).pixelSize(), ResultBox::MIN_PIXEL_SIZE);
+            const QString shown = result->shownText();
+            const qsizetype cut = shown.indexOf(QChar(ResultBox::ELLIPSIS));
+            QVERIFY2(cut >= 3 && shown.size() - cut >= 4, qPrintable(shown));
+            QVERIFY(text.startsWith(shown.left(cut)) && text.endsWith(shown.mid(cut + 1)));
+            QVERIFY(QFontMetrics(result->font()).horizontalAdvance(shown) < result->contentsRect().width());
+            QCOMPARE(result->toolTip(), text);
+        }
+
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(result);
+        QCOMPARE(accessible->text(QAccessible::Value), text);
+        result->setFocus();
+        QTest::keyClick(result, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(result, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), text);
+    }
+
+    void themes_data()
+    {
+        QTest::addColumn<bool>("dark");
+        QTest::newRow("light") << false;
+        QTest::newRow("dark") << true;
+    }
+
+    // The layout's blue and red exactly on a light window; on a dark one their
+    // own hue, lightened to a readable contrast. Results stay readable, stale
+    // ones too, in both.
+    void themes()
+    {
+        QFETCH(bool, dark);
+        // The theme changes after the fault: stale boxes follow it too.
+        fill(INPUTS, WORKED_EXAMPLE);
+        QVERIFY(!pressExpectingMessage().shown);
+        box("Text5")->clear(); // step 18 divides by zero: Text12 and Text13 are not reached
+        QVERIFY(pressExpectingMessage().shown);
+        form_->setPalette(dark ? darkPalette() : QApplication::style()->standardPalette());
+        // Glyphs without antialiasing, so that each pixel is ink or background.
+        QFont solid = form_->font();
+        solid.setStyleStrategy(QFont::NoAntialias);
+        form_->setFont(solid);
+        struct Caption {
+            const char* name;
+            QColor layout;
+        };
+        for (const Caption& caption : {Caption {"Label11", Qt::blue}, Caption {"Label23", Qt::red}}) {
+            const auto [ink, background] = paintedColours(form_.get(), control(caption.name));
+            const QString what =
+                QStringLiteral("%1 %2 on %3").arg(caption.name, ink.name(), background.name());
+            QCOMPARE(background, form_->palette().color(QPalette::Window));
+            if (dark) {
+                QCOMPARE(ink.hue(), caption.layout.hue());
+                QVERIFY2(contrast(ink, background) >= 4.5, qPrintable(what));
+            } else {
+                QCOMPARE(ink, caption.layout);
+            }
+        }
+
+        const auto [freshInk, freshBackground] = paintedColours(form_.get(), control("Text11"));
+        const auto [staleInk, staleBackground] = paintedColours(form_.get(), control("Text12"));
+        QCOMPARE(staleBackground, freshBackground);
+        QVERIFY2(contrast(freshInk, freshBackground) >= 7, qPrintable(freshInk.name()));
+        QVERIFY2(contrast(staleInk, staleBackground) >= 4.5, qPrintable(staleInk.name()));
+        QVERIFY2(contrast(staleInk, staleBackground) < contrast(freshInk, freshBackground) - 2,
+            qPrintable(staleInk.name()));
     }
 
     void resultBoxes_data()

@@ -1,32 +1,79 @@
-// Draws the form offscreen with the worked example analysed and saves it as a
-// PNG: grab_form <output.png>. Run with QT_QPA_PLATFORM=offscreen.
+// Draws the form offscreen and saves it as a PNG:
+//   grab_form [--dark] <output.png> [six inputs]...
+// Each group of six inputs (principal, margin ratio, entry, exit, lots, days)
+// is typed in and analysed in turn; without any, the worked example. A fault
+// message is saved beside it as <output>-message.png and answered. --dark
+// draws with the palette of a dark desktop theme. Run with
+// QT_QPA_PLATFORM=offscreen.
 #include "quanvik_form.h"
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 
 #include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr int INPUT_COUNT = 6;
+
+// Adwaita dark as the GTK platform theme gives it.
+QPalette darkPalette()
+{
+    const QColor window(0x32, 0x32, 0x32);
+    const QColor text(0xf0, 0xf0, 0xf0);
+    QPalette dark(text, window, window.lighter(), window.darker(), window, text, text,
+        QColor(0x24, 0x24, 0x24), window);
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        dark.setColor(QPalette::Disabled, role, QColor(0x82, 0x82, 0x82));
+    dark.setColor(QPalette::Highlight, QColor(0x30, 0x8c, 0xc6));
+    return dark;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: %s <output.png>\n", argv[0]);
+    int first = 1;
+    if (argc > 1 && std::strcmp(argv[1], "--dark") == 0) {
+        QApplication::setPalette(darkPalette());
+        ++first;
+    }
+    const int inputs = argc - first - 1;
+    if (inputs < 0 || inputs % INPUT_COUNT != 0) {
+        std::fprintf(stderr, "usage: %s [--dark] <output.png> [six inputs]...\n", argv[0]);
         return 2;
     }
+    const QString output = QString::fromLocal8Bit(argv[first]);
+    QStringList texts;
+    for (int i = first + 1; i < argc; ++i)
+        texts << QString::fromLocal8Bit(argv[i]);
+    if (texts.isEmpty())
+        texts = QStringList {"950", "10", "50", "51", "2", "3"};
+
     Quanvik form;
     form.show();
-
-    const char* const example[][2] = {
-        {"Text1", "950"}, {"Text2", "10"}, {"Text3", "50"}, {"Text4", "51"}, {"Text5", "2"}, {"Text6", "3"}};
-    for (const auto& [name, text] : example)
-        form.findChild<QLineEdit*>(QString::fromUtf8(name))->setText(QString::fromUtf8(text));
-    form.findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+    for (qsizetype run = 0; run < texts.size(); run += INPUT_COUNT) {
+        for (int i = 0; i < INPUT_COUNT; ++i)
+            form.findChild<QLineEdit*>(QStringLiteral("Text%1").arg(i + 1))->setText(texts[run + i]);
+        QTimer::singleShot(0, &form, [&output] {
+            if (auto* message = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                QString path = output;
+                message->grab().save(
+                    path.replace(QStringLiteral(".png"), QStringLiteral("-message.png")), "PNG");
+                message->buttons().first()->click();
+            }
+        });
+        form.findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+    }
     QApplication::processEvents();
 
-    if (!form.grab().save(QString::fromLocal8Bit(argv[1]), "PNG")) {
-        std::fprintf(stderr, "cannot write %s\n", argv[1]);
+    if (!form.grab().save(output, "PNG")) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(output));
         return 1;
     }
     return 0;

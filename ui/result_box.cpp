@@ -1,0 +1,161 @@
+#include "result_box.h"
+
+#include "readable_colour.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QScopedValueRollback>
+#include <QStyleOptionFrame>
+
+#include <limits>
+
+namespace {
+
+// QLineEdit keeps this much room either side of its text, and one pixel
+// after it for the cursor; a text that needs more is scrolled.
+constexpr int TEXT_MARGIN = 2;
+constexpr int CURSOR_WIDTH = 1;
+
+} // namespace
+
+ResultBox::ResultBox(QWidget* parent)
+    : QLineEdit(parent)
+{
+    setReadOnly(true);
+    setMaxLength(std::numeric_limits<int>::max());
+    connect(this, &QLineEdit::textChanged, this, &ResultBox::fitText);
+    applyColours();
+}
+
+void ResultBox::setStale(bool stale)
+{
+    stale_ = stale;
+    setAccessibleDescription(stale ? QStringLiteral("来自之前的分析，本次分析未更新") : QString());
+    applyColours();
+}
+
+QString ResultBox::shownText() const
+{
+    if (!elided_)
+        return text();
+    // The most characters whose head and tail fit around the ellipsis.
+    const QString whole = text();
+    const QFontMetrics metrics = fontMetrics();
+    auto elided = [&whole](qsizetype kept) {
+        return whole.left(kept - kept / 2) + QChar(ELLIPSIS) + whole.right(kept / 2);
+    };
+    qsizetype fits = 0;
+    qsizetype tooMany = whole.size();
+    while (tooMany - fits > 1) {
+        const qsizetype middle = (fits + tooMany) / 2;
+        if (metrics.horizontalAdvance(elided(middle)) <= lineRect().width())
+            fits = middle;
+        else
+            tooMany = middle;
+    }
+    return elided(fits);
+}
+
+void ResultBox::changeEvent(QEvent* event)
+{
+    QLineEdit::changeEvent(event);
+    switch (event->type()) {
+    case QEvent::FontChange:
+    case QEvent::StyleChange:
+        fitText();
+        break;
+    case QEvent::PaletteChange:
+        applyColours();
+        break;
+    default:
+        break;
+    }
+}
+
+void ResultBox::resizeEvent(QResizeEvent* event)
+{
+    QLineEdit::resizeEvent(event);
+    fitText();
+}
+
+QRect ResultBox::lineRect() const
+{
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    const QRect contents =
+        style()->subElementRect(QStyle::SE_LineEditContents, &option, this).marginsRemoved(textMargins());
+    return contents.adjusted(TEXT_MARGIN, 0, -TEXT_MARGIN, 0);
+}
+
+void ResultBox::fitText()
+{
+    if (adjusting_)
+        return;
+    const QScopedValueRollback guard(adjusting_, true);
+    const QFont inherited = parentWidget() != nullptr ? parentWidget()->font() : QApplication::font(this);
+    const int room = lineRect().width() - CURSOR_WIDTH;
+    QFont fitted = inherited;
+    int size = QFontInfo(inherited).pixelSize();
+    for (; size > MIN_PIXEL_SIZE; --size) {
+        fitted.setPixelSize(size);
+        if (QFontMetrics(fitted).horizontalAdvance(text()) <= room)
+            break;
+    }
+    fitted.setPixelSize(size);
+    elided_ = !text().isEmpty() && QFontMetrics(fitted).horizontalAdvance(text()) > room;
+
+    // Only the size is our own: family and the rest keep following the form.
+    QFont own;
+    if (size != QFontInfo(inherited).pixelSize())
+        own.setPixelSize(size);
+    setFont(own);
+    setToolTip(elided_ ? text() : QString());
+    update();
+}
+
+void ResultBox::applyColours()
+{
+    if (adjusting_)
+        return;
+    const QScopedValueRollback guard(adjusting_, true);
+    const QPalette theme =
+        parentWidget() != nullptr ? parentWidget()->palette() : QApplication::palette(this);
+    const QColor background = theme.color(QPalette::Active, QPalette::Window);
+
+    // Only the roles set here are our own; the rest keeps following the form.
+    // The window background marks the box as one only the analysis writes.
+    QPalette own;
+    own.setColor(QPalette::Base, background);
+    if (stale_) {
+        // The theme's disabled text, but never so faint that it cannot be read.
+        const QColor dimmed = quanvik::towardContrast(theme.color(QPalette::Disabled, QPalette::Text),
+            theme.color(QPalette::Active, QPalette::Text), background, quanvik::MIN_TEXT_CONTRAST);
+        own.setColor(QPalette::Active, QPalette::Text, dimmed);
+        own.setColor(QPalette::Inactive, QPalette::Text, dimmed);
+    }
+    setPalette(own);
+}
+
+void ResultBox::paintEvent(QPaintEvent* event)
+{
+    if (!elided_) {
+        QLineEdit::paintEvent(event);
+        return;
+    }
+    QPainter painter(this);
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    style()->drawPrimitive(QStyle::PE_PanelLineEdit, &option, &painter, this);
+
+    const QRect line = lineRect();
+    const QString shown = shownText();
+    QPalette::ColorRole role = QPalette::Text;
+    // Select-all is the one selection that maps onto an elided text.
+    if (!text().isEmpty() && selectedText() == text()) {
+        painter.fillRect(fontMetrics().boundingRect(line, Qt::AlignLeft | Qt::AlignVCenter, shown),
+            palette().brush(QPalette::Highlight));
+        role = QPalette::HighlightedText;
+    }
+    painter.setPen(palette().color(role));
+    painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter, shown);
+}

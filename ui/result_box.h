@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QLineEdit>
+
+// A read-only box for one result. It never shows a figure cut so that it
+// reads as another: a text too wide for the box is drawn in a smaller font,
+// down to MIN_PIXEL_SIZE, and beyond that elided in the middle, so that the
+// sign and leading digits and the exponent stay in view, with the whole text
+// in the tooltip. text(), the accessible value and copying give the whole
+// text always. A stale box, one a faulted run did not reach, is dimmed.
+class ResultBox : public QLineEdit {
+public:
+    // 3/4 of the form's 12 px: digits 5 px wide with open counters, the least
+    // at which 3, 6, 8 and 9 still tell apart, and Chinese still reads.
+    static constexpr int MIN_PIXEL_SIZE = 9;
+    // The midline ellipsis: the baseline one reads as a decimal point at 9 px.
+    static constexpr char16_t ELLIPSIS = u'\u22EF';
+
+    explicit ResultBox(QWidget* parent = nullptr);
+
+    void setStale(bool stale);
+    bool isStale() const { return stale_; }
+
+    // The text as drawn: whole, or elided with an ellipsis.
+    QString shownText() const;
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void fitText();
+    void applyColours();
+    QRect lineRect() const;
+
+    bool stale_ = false;
+    bool elided_ = false;
+    bool adjusting_ = false; // our own font and palette changes come back as events
+};
