@@ -2,6 +2,7 @@
 #include "form_layout.h"
 #include "quanvik_form.h"
 #include "result_box.h"
+#include "tools/dark_palette.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -36,19 +37,6 @@ const QStringList WORKED_RESULTS {"12", "26.676", "2.424", "0.9", "51", "540.67"
 // The texts a run writes that are widest for their boxes.
 const QString TOO_MANY_LOTS = QStringLiteral("开仓手数过大");
 const QString LONGEST_EXPONENT = QStringLiteral("-1.23456789012345E+15");
-
-// What a dark desktop theme gives (Adwaita dark through the GTK platform theme).
-QPalette darkPalette()
-{
-    const QColor window(0x32, 0x32, 0x32);
-    const QColor text(0xf0, 0xf0, 0xf0);
-    QPalette dark(text, window, window.lighter(), window.darker(), window, text, text,
-        QColor(0x24, 0x24, 0x24), window);
-    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        dark.setColor(QPalette::Disabled, role, QColor(0x82, 0x82, 0x82));
-    dark.setColor(QPalette::Highlight, QColor(0x30, 0x8c, 0xc6));
-    return dark;
-}
 
 // Contrast as the web's accessibility guidelines define it, 1 to 21.
 double contrast(QColor a, QColor b)

@@ -6,6 +6,7 @@
 // draws with the palette of a dark desktop theme. Run with
 // QT_QPA_PLATFORM=offscreen.
 #include "quanvik_form.h"
+#include "tools/dark_palette.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -19,19 +20,6 @@
 namespace {
 
 constexpr int INPUT_COUNT = 6;
-
-// Adwaita dark as the GTK platform theme gives it.
-QPalette darkPalette()
-{
-    const QColor window(0x32, 0x32, 0x32);
-    const QColor text(0xf0, 0xf0, 0xf0);
-    QPalette dark(text, window, window.lighter(), window.darker(), window, text, text,
-        QColor(0x24, 0x24, 0x24), window);
-    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        dark.setColor(QPalette::Disabled, role, QColor(0x82, 0x82, 0x82));
-    dark.setColor(QPalette::Highlight, QColor(0x30, 0x8c, 0xc6));
-    return dark;
-}
 
 } // namespace
 
