@@ -10,6 +10,8 @@ class QFont;
 // the font's own line spacing the two-line notes would not fit their boxes.
 // Captions sit at the top of their box.
 class CaptionLabel : public QLabel {
+    Q_OBJECT
+
 public:
     explicit CaptionLabel(const QString& caption, QWidget* parent = nullptr);
 

@@ -9,6 +9,8 @@
 // in the tooltip. text(), the accessible value and copying give the whole
 // text always. A stale box, one a faulted run did not reach, is dimmed.
 class ResultBox : public QLineEdit {
+    Q_OBJECT
+
 public:
     // 3/4 of the form's 12 px: digits 5 px wide with open counters, the least
     // at which 3, 6, 8 and 9 still tell apart, and Chinese still reads.
