@@ -4,6 +4,7 @@
 
 #include <span>
 #include <string>
+#include <vector>
 
 namespace quanvik {
 
@@ -48,5 +49,22 @@ public:
 // through earlier steps, so that a fault report can point the user at them.
 // Empty for steps outside 1..19.
 std::span<const FieldId> inputsOfStep(int step) noexcept;
+
+// How one input of a faulting step reads, for the report of the fault.
+struct InputReading {
+    FieldId field = FieldId::Text1;
+    std::string text;      // as the field holds it
+    bool overflow = false; // its number is beyond the double range
+    std::string valueText; // the number as the analysis writes it; empty on overflow
+    bool whole = false;    // the number takes up the whole text, blanks aside
+
+    // Read as zero, holding more than its number, or beyond the range: the
+    // likely causes of a fault, which a report names first.
+    bool isSuspect() const { return overflow || valueText == "0" || !whole; }
+};
+
+// The inputs the step of fault depends on, in the order of inputsOfStep, each
+// as it reads from fields now. Empty for a fault raised outside a run.
+std::vector<InputReading> diagnose(const AnalysisError& fault, const FieldAccess& fields);
 
 } // namespace quanvik
