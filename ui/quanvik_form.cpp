@@ -1,9 +1,10 @@
 #include "quanvik_form.h"
 
+#include "analysis_error.h"
 #include "caption_label.h"
 #include "form_layout.h"
 #include "form_setup.h"
-#include "numeric_text.h"
+#include "position_analysis.h"
 #include "result_box.h"
 
 #include <QFrame>
@@ -83,21 +84,17 @@ QString quoted(const std::string& text)
     return QStringLiteral("「%1」").arg(shown);
 }
 
-// How an input the fault depends on was read, where that makes it a likely
-// culprit: it read as zero, held more than its number, or could not be read.
-// Empty otherwise.
-QString readingOf(const QString& caption, const std::string& text)
+// How an input the fault depends on was read, where the engine finds it a
+// likely culprit: it read as zero, held more than its number, or could not be
+// read. Empty otherwise.
+QString readingOf(const QString& caption, const quanvik::InputReading& input)
 {
-    QString reading;
-    try {
-        reading = QString::fromStdString(quanvik::numberToText(quanvik::textToNumber(text)));
-    } catch (const AnalysisError&) {
-        return caption + quoted(text) + QStringLiteral("超出数值范围");
-    }
-    if (reading != QLatin1String("0") && quanvik::readsWhole(text))
+    if (input.overflow)
+        return caption + quoted(input.text) + QStringLiteral("超出数值范围");
+    if (!input.isSuspect())
         return {};
-    return (text.empty() ? caption + QStringLiteral("：") : caption + quoted(text)) + QStringLiteral("读作 ")
-        + reading;
+    return (input.text.empty() ? caption + QStringLiteral("：") : caption + quoted(input.text))
+        + QStringLiteral("读作 ") + QString::fromStdString(input.valueText);
 }
 
 bool isResult(FieldId field)
@@ -257,10 +254,10 @@ void Quanvik::reportFault(const AnalysisError& error, bool staleShown)
 {
     QStringList inputs;
     QStringList readings;
-    for (FieldId field : quanvik::inputsOfStep(error.step())) {
-        const QString caption = captions_[indexOf(field)]->text();
+    for (const quanvik::InputReading& input : quanvik::diagnose(error, *this)) {
+        const QString caption = captions_[indexOf(input.field)]->text();
         inputs << caption;
-        if (const QString reading = readingOf(caption, readText(field)); !reading.isEmpty())
+        if (const QString reading = readingOf(caption, input); !reading.isEmpty())
             readings << reading;
     }
 
