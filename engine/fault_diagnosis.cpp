@@ -3,6 +3,8 @@
 
 #include <utility>
 
+// What a report of a fault needs to know of the inputs behind it. The window
+// only words it.
 namespace quanvik {
 
 std::vector<InputReading> diagnose(const AnalysisError& fault, const FieldAccess& fields)

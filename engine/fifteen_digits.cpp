@@ -11,6 +11,8 @@
 #include <cmath>
 #include <cstdint>
 
+// A double rounded to 15 significant digits: the tie rule, the exact path, and
+// the quick path that settles most values without their text.
 namespace quanvik {
 
 using namespace detail;
@@ -54,6 +56,15 @@ Digits scientificDigits(double value, int digits, char* buffer, std::size_t size
     std::from_chars(*p == '+' ? p + 1 : p, end, d.exponent);
     return d;
 }
+
+[[noreturn]] void fault(FaultKind kind)
+{
+    throw AnalysisError(kind);
+}
+
+} // namespace
+
+namespace detail {
 
 // The exact expansion rounded to 15 digits. The standard library gives 16
 // correctly rounded ones, of which the sixteenth decides, unless it is a 5:
@@ -150,36 +161,6 @@ bool roundQuickly(double magnitude, std::uint64_t& integer, int& scale)
     return true;
 }
 
-} // namespace
-
-namespace detail {
-
-Digits roundTo15Digits(double value)
-{
-    std::uint64_t integer = 0;
-    int scale = 0;
-    if (!roundQuickly(std::fabs(value), integer, scale))
-        return exactDigits(value);
-
-    Digits d;
-    d.negative = value < 0;
-    d.exponent = static_cast<int>(TEXT_DIGITS) - 1 - scale;
-    if (integer == 1'000'000'000'000'000) {
-        integer /= 10;
-        ++d.exponent;
-    }
-    while (integer % 10 == 0)
-        integer /= 10;
-    std::array<char, 20> reversed {};
-    while (integer != 0) {
-        reversed[d.size++] = static_cast<char>('0' + integer % 10);
-        integer /= 10;
-    }
-    for (std::size_t i = 0; i < d.size; ++i)
-        d.digits[i] = reversed[d.size - 1 - i];
-    return d;
-}
-
 } // namespace detail
 
 // The 15 digits read back at once, without their text: the quick path of
@@ -187,9 +168,9 @@ Digits roundTo15Digits(double value)
 double settle(double value)
 {
     if (std::isnan(value))
-        throw AnalysisError(FaultKind::InvalidOperation);
+        fault(FaultKind::InvalidOperation);
     if (std::isinf(value))
-        throw AnalysisError(FaultKind::Overflow);
+        fault(FaultKind::Overflow);
     if (value == 0.0)
         return 0.0;
 

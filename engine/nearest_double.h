@@ -6,12 +6,13 @@
 #include <cstdint>
 #include <limits>
 
+// The digits a text was read as, made the double nearest to them.
+
 // Results must be the same bits on every platform: each operation rounded once
 // to double, never through a wider register (as x87 code would).
 static_assert(FLT_EVAL_METHOD == 0, "double arithmetic must be evaluated in double precision");
 static_assert(std::numeric_limits<double>::is_iec559, "doubles must be IEEE-754");
 
-// The digits a text was read as, made the double nearest to them.
 namespace quanvik::detail {
 
 // Enough decimal digits to decide the rounding of any double; of the rest of
