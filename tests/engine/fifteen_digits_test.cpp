@@ -78,7 +78,7 @@ double libcSettle(double value)
         while (i > 0 && digits[i - 1] == '9')
             digits[--i] = '0';
         if (i == 0) {
-            digits.insert(0, "1");
+            digits = "1" + digits; // insert(0, "1") trips GCC 12's -Wrestrict at -O3
             ++exponent;
         } else {
             ++digits[i - 1];
