@@ -82,12 +82,13 @@ contents)
         [ -n "$(dpkg-deb -f "$deb" $field)" ] || fail "empty $field"
     done
     depends=$(dpkg-deb -f "$deb" Depends)
-    for dep in libqt6widgets6 libqt6gui6 libqt6core6 qt6-qpa-plugins fonts-wqy-microhei; do
-        grep -qE "(^|, )$dep( |,|$)" <<<"$depends" || fail "Depends lacks $dep"
+    names=$(tr ',' '\n' <<<"$depends" | awk '{print $1}' | sort)
+    dependsOn() { grep -qxF "$1" <<<"$names"; }
+    for dep in qt6-qpa-plugins fonts-wqy-microhei; do
+        dependsOn $dep || fail "Depends lacks $dep"
     done
     # Each package once: a hand-written list beside dpkg-shlibdeps' output
     # would name the Qt libraries twice, with different versions.
-    names=$(tr ',' '\n' <<<"$depends" | awk '{print $1}' | sort)
     [ -z "$(uniq -d <<<"$names")" ] || fail "Depends names a package twice: $(uniq -d <<<"$names")"
     # The program runs without Qt's translations; they are only welcome.
     grep -qF qt6-translations-l10n <<<"$depends" && fail "qt6-translations-l10n is a hard dependency"
@@ -101,6 +102,17 @@ contents)
     program=$root/usr/bin/quanvik
     dynamic=$(readelf -dW "$program") headers=$(readelf -hlSW "$program") symbols=$(readelf -W --dyn-syms "$program")
     if grep -qE 'R(UN)?PATH' <<<"$dynamic"; then fail "quanvik carries a run path"; fi
+    # Each library the program links, by the package that holds it here,
+    # whatever the release calls it (Debian 13's Qt Core is libqt6core6t64).
+    if command -v dpkg-architecture >/dev/null; then
+        multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
+        for library in $(sed -n 's/.*(NEEDED).*\[\(.*\)\]$/\1/p' <<<"$dynamic"); do
+            owner=$(dpkg-query -S "*/$multiarch/$library" | sed -n '1s/[:,].*//p') ||
+                fail "no installed package holds $library"
+            echo "$library: $owner"
+            dependsOn "$owner" || fail "Depends lacks $owner, which holds $library"
+        done
+    fi
     if grep -qE ' \.comment ' <<<"$headers"; then fail "quanvik keeps its .comment section"; fi
     # The release preset's hardening; a build with flags of its own brings its own.
     if [ "${QUANVIK_HARDENED:-OFF}" = ON ]; then
