@@ -156,10 +156,19 @@ reproducible)
     parent=$(dirname "$(realpath "$source")")
     copy=$work/$(basename "$source")
     out=$work/$(realpath -m --relative-to="$parent" "$binary")
+    # No build folder comes along, whatever its name: a packager's is
+    # obj-<triplet>/ inside the sources, and its cache would claim the copy.
+    inside=$(realpath -m --relative-to="$source" "$binary")
+    excluded=(--exclude='./build*' --exclude=./.cache)
+    if [ "$inside" = . ]; then
+        excluded+=(--exclude=./CMakeCache.txt --exclude=./CMakeFiles)
+        out=$work/out
+    elif [[ $inside != ..* ]]; then
+        excluded+=(--exclude="./$inside")
+    fi
     [[ $out == "$work"/..* ]] && out=$work/out
     mkdir -p "$copy"
-    (cd "$source" && find . -mindepth 1 -maxdepth 1 ! -name 'build*' ! -name .cache -print0 |
-        xargs -0 cp -a -t "$copy")
+    tar -C "$source" --anchored "${excluded[@]}" -cf - . | tar -C "$copy" -xf -
     find "$copy" -type f -exec touch {} +
     "$cmake" -S "$copy" -B "$out" -G Ninja -DBUILD_TESTING=OFF "$@" >/dev/null
     "$cmake" --build "$out" --target quanvik quanvik_docs >/dev/null
