@@ -202,18 +202,35 @@ starts)
     ;;
 
 window)
-    skipUnless dpkg-deb xvfb-run xauth xwininfo xprop
+    skipUnless dpkg-deb Xvfb xauth xwininfo xprop
     deb=$(theDeb "$1")
     extract "$deb"
-    # Runs itself again inside a private X server and looks for the window.
-    xvfb-run -a -s "-screen 0 1024x768x24" "$0" window-inside "$root/usr/bin/quanvik"
+    # A private X server that takes a free display itself and says which
+    # (-displayfd): choosing one first and starting the server after races
+    # other programs for it. It accepts every cookie in its file, whatever
+    # display the entry names.
+    x=$(mktemp -d)
+    trap 'kill $server 2>/dev/null || true; rm -rf "$root" "$x"' EXIT
+    cookie=$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')
+    xauth -q -f "$x/auth" add :0 . "$cookie"
+    Xvfb -displayfd 3 -auth "$x/auth" -nolisten tcp -screen 0 1024x768x24 3>"$x/display" 2>"$x/log" &
+    server=$!
+    for _ in $(seq 100); do
+        [ -s "$x/display" ] && break
+        kill -0 $server 2>/dev/null || fail "Xvfb did not start: $(cat "$x/log")"
+        sleep 0.1
+    done
+    read -r display <"$x/display" || fail "Xvfb named no display: $(cat "$x/log")"
+    xauth -q -f "$x/auth" add ":$display" . "$cookie"
+    # Runs itself again on that server and looks for the window.
+    DISPLAY=:$display XAUTHORITY=$x/auth "$0" window-inside "$root/usr/bin/quanvik"
     ;;
 
 window-inside)
     log=$(mktemp)
     env -u QT_QPA_PLATFORM "$1" >"$log" 2>&1 &
     pid=$!
-    trap 'kill $pid 2>/dev/null || true' EXIT
+    trap 'kill $pid 2>/dev/null || true; rm -f "$log"' EXIT
     # Qt also makes a hidden 1x1 leader window with the same title; the form is
     # the one that gets mapped.
     shown() {
