@@ -209,7 +209,7 @@ window)
     # (-displayfd): choosing one first and starting the server after races
     # other programs for it. It accepts every cookie in its file, whatever
     # display the entry names.
-    x=$(mktemp -d)
+    x=$(mktemp -d) server=
     trap 'kill $server 2>/dev/null || true; rm -rf "$root" "$x"' EXIT
     cookie=$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')
     xauth -q -f "$x/auth" add :0 . "$cookie"
