@@ -1,12 +1,13 @@
 #pragma once
 
+#include <cstdint>
 #include <stdexcept>
 
 namespace quanvik {
 
 // The arithmetic faults that stop an analysis run. Malformed input text is
 // never a fault: it reads as the number it begins with, or 0.
-enum class FaultKind {
+enum class FaultKind : std::uint8_t {
     DivisionByZero,   // a nonzero value divided by zero
     Overflow,         // a result, or a number read from text, beyond the double range
     InvalidOperation, // zero divided by zero

@@ -2,6 +2,7 @@
 
 #include "analysis_error.h"
 
+#include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
@@ -10,7 +11,7 @@ namespace quanvik {
 
 // Text1..Text6 are the inputs (principal, margin ratio in percent, entry
 // price, exit price, lots, holding days); Text7..Text13 the results.
-enum class FieldId {
+enum class FieldId : std::uint8_t {
     Text1,
     Text2,
     Text3,

@@ -168,7 +168,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::optional<double> read = readWithEngine(text);
     require(settled.has_value() == expected.has_value(), "settle overflow disagrees with the reference");
     require(read.has_value() == expected.has_value(), "textToNumber overflow disagrees with the reference");
-    if (expected) {
+    // All three or none, by the two checks above.
+    if (expected && settled && read) {
         require(sameBits(*settled, *expected), "settle differs from the reference");
         require(sameBits(*read, *settled), "textToNumber(numberToText(x)) differs from settle(x)");
         const std::optional<double> again = settleWithEngine(*settled);

@@ -20,7 +20,7 @@ constexpr int toPixels(int twips)
     return twips / TWIPS_PER_PIXEL;
 }
 
-enum class ControlKind { Label, TextBox, PushButton, Line };
+enum class ControlKind : std::uint8_t { Label, TextBox, PushButton, Line };
 
 // Marks a control that keeps the style's own text colour.
 inline constexpr std::uint32_t SYSTEM_COLOUR = 0xFFFFFFFF;

@@ -82,12 +82,13 @@ contents)
         [ -n "$(dpkg-deb -f "$deb" $field)" ] || fail "empty $field"
     done
     depends=$(dpkg-deb -f "$deb" Depends)
-    for dep in libqt6widgets6 libqt6gui6 libqt6core6 qt6-qpa-plugins fonts-wqy-microhei; do
-        grep -qE "(^|, )$dep( |,|$)" <<<"$depends" || fail "Depends lacks $dep"
+    names=$(tr ',' '\n' <<<"$depends" | awk '{print $1}' | sort)
+    dependsOn() { grep -qxF "$1" <<<"$names"; }
+    for dep in qt6-qpa-plugins fonts-wqy-microhei; do
+        dependsOn $dep || fail "Depends lacks $dep"
     done
     # Each package once: a hand-written list beside dpkg-shlibdeps' output
     # would name the Qt libraries twice, with different versions.
-    names=$(tr ',' '\n' <<<"$depends" | awk '{print $1}' | sort)
     [ -z "$(uniq -d <<<"$names")" ] || fail "Depends names a package twice: $(uniq -d <<<"$names")"
     # The program runs without Qt's translations; they are only welcome.
     grep -qF qt6-translations-l10n <<<"$depends" && fail "qt6-translations-l10n is a hard dependency"
@@ -101,6 +102,17 @@ contents)
     program=$root/usr/bin/quanvik
     dynamic=$(readelf -dW "$program") headers=$(readelf -hlSW "$program") symbols=$(readelf -W --dyn-syms "$program")
     if grep -qE 'R(UN)?PATH' <<<"$dynamic"; then fail "quanvik carries a run path"; fi
+    # Each library the program links, by the package that holds it here,
+    # whatever the release calls it (Debian 13's Qt Core is libqt6core6t64).
+    if command -v dpkg-architecture >/dev/null; then
+        multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
+        for library in $(sed -n 's/.*(NEEDED).*\[\(.*\)\]$/\1/p' <<<"$dynamic"); do
+            owner=$(dpkg-query -S "*/$multiarch/$library" | sed -n '1s/[:,].*//p') ||
+                fail "no installed package holds $library"
+            echo "$library: $owner"
+            dependsOn "$owner" || fail "Depends lacks $owner, which holds $library"
+        done
+    fi
     if grep -qE ' \.comment ' <<<"$headers"; then fail "quanvik keeps its .comment section"; fi
     # The release preset's hardening; a build with flags of its own brings its own.
     if [ "${QUANVIK_HARDENED:-OFF}" = ON ]; then
@@ -144,10 +156,19 @@ reproducible)
     parent=$(dirname "$(realpath "$source")")
     copy=$work/$(basename "$source")
     out=$work/$(realpath -m --relative-to="$parent" "$binary")
+    # No build folder comes along, whatever its name: a packager's is
+    # obj-<triplet>/ inside the sources, and its cache would claim the copy.
+    inside=$(realpath -m --relative-to="$source" "$binary")
+    excluded=(--exclude='./build*' --exclude=./.cache)
+    if [ "$inside" = . ]; then
+        excluded+=(--exclude=./CMakeCache.txt --exclude=./CMakeFiles)
+        out=$work/out
+    elif [[ $inside != ..* ]]; then
+        excluded+=(--exclude="./$inside")
+    fi
     [[ $out == "$work"/..* ]] && out=$work/out
     mkdir -p "$copy"
-    (cd "$source" && find . -mindepth 1 -maxdepth 1 ! -name 'build*' ! -name .cache -print0 |
-        xargs -0 cp -a -t "$copy")
+    tar -C "$source" --anchored "${excluded[@]}" -cf - . | tar -C "$copy" -xf -
     find "$copy" -type f -exec touch {} +
     "$cmake" -S "$copy" -B "$out" -G Ninja -DBUILD_TESTING=OFF "$@" >/dev/null
     "$cmake" --build "$out" --target quanvik quanvik_docs >/dev/null
@@ -181,18 +202,35 @@ starts)
     ;;
 
 window)
-    skipUnless dpkg-deb xvfb-run xauth xwininfo xprop
+    skipUnless dpkg-deb Xvfb xauth xwininfo xprop
     deb=$(theDeb "$1")
     extract "$deb"
-    # Runs itself again inside a private X server and looks for the window.
-    xvfb-run -a -s "-screen 0 1024x768x24" "$0" window-inside "$root/usr/bin/quanvik"
+    # A private X server that takes a free display itself and says which
+    # (-displayfd): choosing one first and starting the server after races
+    # other programs for it. It accepts every cookie in its file, whatever
+    # display the entry names.
+    x=$(mktemp -d) server=
+    trap 'kill $server 2>/dev/null || true; rm -rf "$root" "$x"' EXIT
+    cookie=$(od -An -N16 -tx1 /dev/urandom | tr -d ' \n')
+    xauth -q -f "$x/auth" add :0 . "$cookie"
+    Xvfb -displayfd 3 -auth "$x/auth" -nolisten tcp -screen 0 1024x768x24 3>"$x/display" 2>"$x/log" &
+    server=$!
+    for _ in $(seq 100); do
+        [ -s "$x/display" ] && break
+        kill -0 $server 2>/dev/null || fail "Xvfb did not start: $(cat "$x/log")"
+        sleep 0.1
+    done
+    read -r display <"$x/display" || fail "Xvfb named no display: $(cat "$x/log")"
+    xauth -q -f "$x/auth" add ":$display" . "$cookie"
+    # Runs itself again on that server and looks for the window.
+    DISPLAY=:$display XAUTHORITY=$x/auth "$0" window-inside "$root/usr/bin/quanvik"
     ;;
 
 window-inside)
     log=$(mktemp)
     env -u QT_QPA_PLATFORM "$1" >"$log" 2>&1 &
     pid=$!
-    trap 'kill $pid 2>/dev/null || true' EXIT
+    trap 'kill $pid 2>/dev/null || true; rm -f "$log"' EXIT
     # Qt also makes a hidden 1x1 leader window with the same title; the form is
     # the one that gets mapped.
     shown() {
