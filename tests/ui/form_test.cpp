@@ -1,5 +1,6 @@
 #include "caption_label.h"
 #include "form_layout.h"
+#include "form_setup.h"
 #include "quanvik_form.h"
 #include "result_box.h"
 #include "tools/dark_palette.h"
@@ -503,6 +504,34 @@ private slots:
         QVERIFY2(contrast(staleInk, staleBackground) >= 4.5, qPrintable(staleInk.name()));
         QVERIFY2(contrast(staleInk, staleBackground) < contrast(freshInk, freshBackground) - 2,
             qPrintable(staleInk.name()));
+    }
+
+    void missingAccent_data()
+    {
+        QTest::addColumn<bool>("dark");
+        QTest::addColumn<bool>("missing");
+        QTest::addColumn<QColor>("filled"); // invalid: the palette's own kept
+        const QColor accent(0x00, 0x78, 0xD4);
+        // Wine keeps no accent colour: selections in the Windows 11 style would paint black.
+        QTest::newRow("light, none") << false << true << accent.darker(120);
+        QTest::newRow("dark, none") << true << true << accent;
+        // A colour the system gives is never replaced.
+        QTest::newRow("light, system's") << false << false << QColor();
+        QTest::newRow("dark, system's") << true << false << QColor();
+    }
+
+    void missingAccent()
+    {
+        QFETCH(bool, dark);
+        QFETCH(bool, missing);
+        QFETCH(QColor, filled);
+        QPalette palette = dark ? darkPalette() : QApplication::style()->standardPalette();
+        const QColor own = palette.color(QPalette::Highlight);
+        for (const auto group : {QPalette::Active, QPalette::Inactive})
+            palette.setColor(group, QPalette::Highlight, missing ? QColor() : own);
+        QCOMPARE(quanvik::fillMissingAccent(palette), missing);
+        for (const auto group : {QPalette::Active, QPalette::Inactive})
+            QCOMPARE(palette.color(group, QPalette::Highlight), missing ? filled : own);
     }
 
     void resultBoxes_data()
