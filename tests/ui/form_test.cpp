@@ -134,6 +134,15 @@ private slots:
     }
     void cleanup() { form_.reset(); }
 
+    // A run that asks for a style (-style) must get it, not Qt's silent fallback.
+    void askedStyle()
+    {
+        const QString asked = qEnvironmentVariable("QUANVIK_EXPECT_STYLE");
+        if (asked.isEmpty())
+            QSKIP("no style asked for");
+        QCOMPARE(QApplication::style()->name().toLower(), asked.toLower());
+    }
+
     void window()
     {
         QCOMPARE(form_->windowTitle(), QStringLiteral("Quanvik"));
