@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QFontInfo>
 #include <QFrame>
+#include <QHash>
 #include <QImageReader>
 #include <QLabel>
 #include <QLibraryInfo>
@@ -23,6 +24,7 @@
 #include <QTimer>
 #include <QTranslator>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -52,11 +54,17 @@ double contrast(QColor a, QColor b)
 }
 
 // The text colour a control paints with and its background: the pixel that
-// stands out most from the corner pixel, and that.
+// stands out most from the commonest one, and that. Inside the frame: the
+// Windows 11 style rounds its boxes and underlines them darker than the text.
 std::pair<QColor, QColor> paintedColours(QWidget* form, QWidget* control)
 {
-    const QImage image = form->grab(control->geometry()).toImage();
-    const QColor background = image.pixelColor(2, 2);
+    const QImage image = form->grab(control->geometry().adjusted(3, 3, -3, -3)).toImage();
+    QHash<QRgb, int> counts;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ++counts[image.pixel(x, y)];
+    const QColor background = QColor::fromRgb(
+        std::max_element(counts.cbegin(), counts.cend(), [](int a, int b) { return a < b; }).key());
     QColor ink = background;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
