@@ -1,3 +1,4 @@
+#include "form_setup.h"
 #include "quanvik_form.h"
 
 #include <QApplication>
@@ -9,6 +10,9 @@ int main(int argc, char* argv[])
     QApplication::setApplicationVersion(QStringLiteral(QUANVIK_VERSION));
     // Lets Wayland compositors and docks match the window to its desktop entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral(QUANVIK_APP_ID));
+    QPalette palette = QApplication::palette();
+    if (quanvik::fillMissingAccent(palette))
+        QApplication::setPalette(palette);
 
     Quanvik form;
     form.show();

@@ -1,6 +1,6 @@
 # Windows: the program's folder holds everything it needs (Qt, the MinGW
 # runtime, the platform and style plugins, Qt's Chinese texts and the font the
-# layout was measured for), so the zip runs wherever it is unpacked and the
+# layout was measured for, with the licences of all of them), so the zip runs wherever it is unpacked and the
 # installer only copies that folder. cpack in the build tree writes
 # Quanvik-<version>-win64.zip and Quanvik-<version>-win64-setup.exe.
 # Included from the top level for WIN32 only.
@@ -81,14 +81,71 @@ if(CMAKE_STRIP)
             \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${appDir}/${name}\" COMMAND_ERROR_IS_FATAL ANY)")
     endforeach()
 endif()
-install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> DESTINATION ${appDir}/platforms)
-install(FILES $<TARGET_FILE:Qt6::QWindowsVistaStylePlugin> DESTINATION ${appDir}/styles)
+# A Qt plugin by the first of its target names that exists (Qt renamed the
+# style plugin in 6.7), else by its file in Qt's plugin folder.
+function(quanvik_install_qt_plugin dir file)
+    foreach(target IN LISTS ARGN)
+        if(TARGET ${target})
+            install(FILES $<TARGET_FILE:${target}> DESTINATION ${appDir}/${dir})
+            return()
+        endif()
+    endforeach()
+    set(path ${QT6_INSTALL_PREFIX}/${QT6_INSTALL_PLUGINS}/${dir}/${file})
+    if(NOT EXISTS ${path})
+        message(FATAL_ERROR "Qt plugin ${dir}/${file} not found (targets: ${ARGN})")
+    endif()
+    install(FILES ${path} DESTINATION ${appDir}/${dir})
+endfunction()
+quanvik_install_qt_plugin(platforms qwindows.dll Qt6::QWindowsIntegrationPlugin)
+# Qt 6.8's one style plugin holds the Windows 11 and the Vista style.
+quanvik_install_qt_plugin(styles qmodernwindowsstyle.dll
+    Qt6::QModernWindowsStylePlugin Qt6::QWindowsVistaStylePlugin)
 # The form's caption-bar icon is an .ico.
-install(FILES $<TARGET_FILE:Qt6::QICOPlugin> DESTINATION ${appDir}/imageformats)
+quanvik_install_qt_plugin(imageformats qico.dll Qt6::QICOPlugin)
 install(FILES ${QUANVIK_WINDOWS_DIR}/qt.conf DESTINATION ${appDir})
 if(QUANVIK_QTBASE_ZH_CN)
     install(FILES ${QUANVIK_QTBASE_ZH_CN} DESTINATION ${appDir}/translations)
 endif()
+
+# The licences of everything bundled, and where the exact source of Qt is:
+# scripts/windows leaves its notes in the Qt it builds; a Qt from elsewhere
+# brings the LGPL's text from the system and no note of its source.
+set(licenseDir ${appDir}/licenses)
+set(qtNotes ${QT6_INSTALL_PREFIX}/licenses)
+if(EXISTS ${qtNotes}/qt6-base-source.txt)
+    install(DIRECTORY ${qtNotes}/ DESTINATION ${licenseDir})
+else()
+    message(WARNING "${qtNotes}/qt6-base-source.txt not found: the Windows packages will not "
+        "say where the source of their Qt is")
+    install(FILES /usr/share/common-licenses/LGPL-3 DESTINATION ${licenseDir} RENAME LGPL-3.0-only.txt)
+    install(FILES /usr/share/common-licenses/GPL-3 DESTINATION ${licenseDir} RENAME GPL-3.0-only.txt)
+endif()
+# Debian's copyright files of the MinGW runtime: GCC's holds the GPL with the
+# GCC Runtime Library Exception, MinGW-w64's the winpthreads licence.
+find_file(QUANVIK_GCC_RUNTIME_COPYRIGHT copyright
+    PATHS /usr/share/doc/gcc-mingw-w64-x86-64-posix-runtime /usr/share/doc/gcc-mingw-w64-base
+    NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+find_file(QUANVIK_MINGW_COPYRIGHT copyright
+    PATHS /usr/share/doc/mingw-w64-x86-64-dev /usr/share/doc/mingw-w64-common
+    NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+if(MINGW)
+    foreach(file QUANVIK_GCC_RUNTIME_COPYRIGHT QUANVIK_MINGW_COPYRIGHT)
+        if(NOT ${file})
+            message(WARNING "${file} not found: the Windows packages will lack it "
+                "(Debian: gcc-mingw-w64-x86-64-posix-runtime, mingw-w64-x86-64-dev)")
+        endif()
+    endforeach()
+    if(QUANVIK_GCC_RUNTIME_COPYRIGHT)
+        install(FILES ${QUANVIK_GCC_RUNTIME_COPYRIGHT} DESTINATION ${licenseDir}
+            RENAME gcc-runtime-copyright.txt)
+    endif()
+    if(QUANVIK_MINGW_COPYRIGHT)
+        install(FILES ${QUANVIK_MINGW_COPYRIGHT} DESTINATION ${licenseDir}
+            RENAME mingw-w64-copyright.txt)
+    endif()
+    install(FILES ${QUANVIK_WINDOWS_DIR}/licenses.txt DESTINATION ${licenseDir} RENAME README.txt)
+endif()
+
 if(QUANVIK_FONT_FILE)
     install(FILES ${QUANVIK_FONT_FILE} DESTINATION ${appDir}/fonts)
     install(FILES ${QUANVIK_FONT_COPYRIGHT} DESTINATION ${appDir}/fonts

@@ -1,5 +1,7 @@
 #include "form_setup.h"
 
+#include "readable_colour.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -19,6 +21,15 @@ constexpr const char* TRANSLATOR_NAME = "quanvik_qtbase_zh_CN";
 // Windows has no WenQuanYi Micro Hei, so its packages carry the font here,
 // relative to the program's folder.
 constexpr const char* BUNDLED_FONT = "fonts/wqy-microhei.ttc";
+
+constexpr QRgb WINDOWS_DEFAULT_ACCENT = 0x0078D4;
+// The roles Qt fills from the accent; Qt before 6.6 has no Accent role.
+constexpr QPalette::ColorRole ACCENT_ROLES[] = {
+    QPalette::Highlight,
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+    QPalette::Accent,
+#endif
+};
 
 // Once per process, and only where the system lacks the face: an installed
 // copy always wins over the one beside the program.
@@ -47,6 +58,23 @@ QFont formFont()
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(FONT_PIXEL_SIZE);
     return font;
+}
+
+bool fillMissingAccent(QPalette& palette)
+{
+    QColor accent(WINDOWS_DEFAULT_ACCENT);
+    if (!isDarkBackground(palette.color(QPalette::Active, QPalette::Window)))
+        accent = accent.darker(120);
+    bool filled = false;
+    for (const auto group : {QPalette::Active, QPalette::Inactive}) {
+        for (const auto role : ACCENT_ROLES) {
+            if (!palette.color(group, role).isValid()) {
+                palette.setColor(group, role, accent);
+                filled = true;
+            }
+        }
+    }
+    return filled;
 }
 
 void installChineseTranslation()

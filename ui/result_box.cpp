@@ -7,6 +7,7 @@
 #include <QScopedValueRollback>
 #include <QStyleOptionFrame>
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -87,11 +88,27 @@ QRect ResultBox::lineRect() const
     return contents.adjusted(TEXT_MARGIN, 0, -TEXT_MARGIN, 0);
 }
 
+// Qt's Windows 11 style keeps 4 pixels inside a line edit's frame either side
+// of the text; at 975 twips the longest message of a run then does not fit
+// even at MIN_PIXEL_SIZE. A result box gives the room beyond the frame back
+// to its text; under styles that keep none it changes nothing.
+void ResultBox::reclaimStyleInset()
+{
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    const QRect whole = option.rect;
+    const QRect contents = style()->subElementRect(QStyle::SE_LineEditContents, &option, this);
+    const int left = std::max(0, contents.left() - whole.left() - option.lineWidth);
+    const int right = std::max(0, whole.right() - contents.right() - option.lineWidth);
+    setTextMargins(-left, 0, -right, 0);
+}
+
 void ResultBox::fitText()
 {
     if (adjusting_)
         return;
     const QScopedValueRollback guard(adjusting_, true);
+    reclaimStyleInset();
     const QFont inherited = parentWidget() != nullptr ? parentWidget()->font() : QApplication::font(this);
     const int room = lineRect().width() - CURSOR_WIDTH;
     QFont fitted = inherited;

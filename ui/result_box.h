@@ -33,6 +33,7 @@ protected:
 
 private:
     void fitText();
+    void reclaimStyleInset();
     void applyColours();
     QRect lineRect() const;
 

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Checks the icon group and the version information a Windows program carries.
+"""Checks the icon group, version information and manifest a Windows program carries.
 
 binutils' windres decompiles the resources, of the built quanvik.exe itself
 or of the .res compiled from the generated resource script, into resource
@@ -17,15 +17,19 @@ import subprocess
 import sys
 import tempfile
 import unittest
+import xml.etree.ElementTree as ET
 
 ARGS = None
 
 RT_ICON = 3
 RT_GROUP_ICON = 14
+RT_MANIFEST = 24
+LANGUAGE_NEUTRAL = (0, 0)
 LANGUAGE_ZH_CN = (0x04, 0x02)  # LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED: 0x0804
 CODE_PAGE_UNICODE = 1200
 VFT_APP = 1
 ICON_SIZES = [48, 32, 24, 16]  # largest first, as the group lists them
+WINDOWS_10_AND_11 = '{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}'
 
 # Memory flags follow in a .res; an exe's resources have none.
 HEADER = re.compile(r'^(\d+) (\d+) /\* \w+ \*/( [A-Z ]+)?$')
@@ -67,13 +71,15 @@ def words(body):
 
 
 def unquote(text):
-    """A resource script string, "..." or L"...", with its C escapes."""
-    m = re.fullmatch(r'L?"((?:[^"\\]|\\.)*)"', text.strip())
+    """A resource script string, "..." or L"...", with its C escapes and "" for a quote."""
+    m = re.fullmatch(r'L?"((?:[^"\\]|""|\\.)*)"', text.strip())
     if not m:
         raise ValueError('not a string: %r' % text)
-    return re.sub(r'\\x([0-9a-fA-F]{1,4})|\\([0-7]{1,3})|\\(.)',
+    return re.sub(r'\\x([0-9a-fA-F]{1,4})|\\([0-7]{1,3})|\\(.)|""',
                   lambda e: chr(int(e.group(1), 16)) if e.group(1) else
-                  chr(int(e.group(2), 8)) if e.group(2) else e.group(3), m.group(1))
+                  chr(int(e.group(2), 8)) if e.group(2) else
+                  ({'n': '\n', 'r': '\r', 't': '\t'}.get(e.group(3), e.group(3)) if e.group(3) else '"'),
+                  m.group(1))
 
 
 def parse(text):
@@ -127,7 +133,8 @@ class Resources(unittest.TestCase):
         self.assertTrue(self.resources, 'no resources found:\n' + self.text[:2000])
         for key, language in self.languages.items():
             with self.subTest(resource=key):
-                self.assertEqual(language, LANGUAGE_ZH_CN)
+                # The manifest carries no text, and the loader looks it up language-neutral.
+                self.assertEqual(language, LANGUAGE_NEUTRAL if key[0] == RT_MANIFEST else LANGUAGE_ZH_CN)
 
     def test_iconGroupHoldsFourRgbaImagesLargestFirst(self):
         groups = [k for k in self.resources if k[0] == RT_GROUP_ICON]
@@ -212,6 +219,46 @@ class VersionInfo(unittest.TestCase):
     def test_translationIsChinesePrcUnicode(self):
         numbers = [int(n, 0) for n in self.values.get('Translation', '').split(',') if n.strip()]
         self.assertEqual(numbers, [0x0804, CODE_PAGE_UNICODE])
+
+
+class Manifest(unittest.TestCase):
+    NS = {'v1': 'urn:schemas-microsoft-com:asm.v1', 'v3': 'urn:schemas-microsoft-com:asm.v3',
+          'compat': 'urn:schemas-microsoft-com:compatibility.v1',
+          'ws2005': 'http://schemas.microsoft.com/SMI/2005/WindowsSettings',
+          'ws2016': 'http://schemas.microsoft.com/SMI/2016/WindowsSettings'}
+
+    @classmethod
+    def setUpClass(cls):
+        resources, _ = parse(decompile())
+        cls.keys = [k for k in resources if k[0] == RT_MANIFEST]
+        body = resources.get((RT_MANIFEST, 1), [])
+        text = ''.join(unquote(line) for line in body if line.strip() not in ('BEGIN', 'END'))
+        cls.root = ET.fromstring(text) if text else None
+
+    def test_oneManifestWhereTheLoaderLooks(self):
+        # CREATEPROCESS_MANIFEST_RESOURCE_ID: a manifest under any other name is not read.
+        self.assertEqual(self.keys, [(RT_MANIFEST, 1)])
+
+    def test_declaresWhatWindowsAsks(self):
+        self.assertIsNotNone(self.root, 'no manifest')
+        for path, attribute, want in [
+            # Windows 10 and 11 behave as themselves, not as for a pre-8.1 program.
+            ('compat:compatibility/compat:application/compat:supportedOS', 'Id', WINDOWS_10_AND_11),
+            # The program never asks for elevation.
+            ('v3:trustInfo/v3:security/v3:requestedPrivileges/v3:requestedExecutionLevel',
+             'level', 'asInvoker'),
+            ('v3:trustInfo/v3:security/v3:requestedPrivileges/v3:requestedExecutionLevel',
+             'uiAccess', 'false'),
+            # What Qt sets at start: anything else makes its own request fail with a warning.
+            ('v3:application/v3:windowsSettings/ws2016:dpiAwareness', None, 'PerMonitorV2'),
+            # Windows before 10 1607 read only this one.
+            ('v3:application/v3:windowsSettings/ws2005:dpiAware', None, 'true/pm'),
+        ]:
+            with self.subTest(path=path, attribute=attribute):
+                found = self.root.findall(path, self.NS)
+                self.assertEqual(len(found), 1)
+                value = found[0].get(attribute) if attribute else found[0].text
+                self.assertEqual((value or '').strip().lower(), want.lower())
 
 
 class Executable(unittest.TestCase):

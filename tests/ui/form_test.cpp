@@ -1,5 +1,6 @@
 #include "caption_label.h"
 #include "form_layout.h"
+#include "form_setup.h"
 #include "quanvik_form.h"
 #include "result_box.h"
 #include "tools/dark_palette.h"
@@ -10,6 +11,7 @@
 #include <QFileInfo>
 #include <QFontInfo>
 #include <QFrame>
+#include <QHash>
 #include <QImageReader>
 #include <QLabel>
 #include <QLibraryInfo>
@@ -22,6 +24,7 @@
 #include <QTimer>
 #include <QTranslator>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -51,11 +54,17 @@ double contrast(QColor a, QColor b)
 }
 
 // The text colour a control paints with and its background: the pixel that
-// stands out most from the corner pixel, and that.
+// stands out most from the commonest one, and that. Inside the frame: the
+// Windows 11 style rounds its boxes and underlines them darker than the text.
 std::pair<QColor, QColor> paintedColours(QWidget* form, QWidget* control)
 {
-    const QImage image = form->grab(control->geometry()).toImage();
-    const QColor background = image.pixelColor(2, 2);
+    const QImage image = form->grab(control->geometry().adjusted(3, 3, -3, -3)).toImage();
+    QHash<QRgb, int> counts;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ++counts[image.pixel(x, y)];
+    const QColor background = QColor::fromRgb(
+        std::max_element(counts.cbegin(), counts.cend(), [](int a, int b) { return a < b; }).key());
     QColor ink = background;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
@@ -132,6 +141,15 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(form_.get()));
     }
     void cleanup() { form_.reset(); }
+
+    // A run that asks for a style (-style) must get it, not Qt's silent fallback.
+    void askedStyle()
+    {
+        const QString asked = qEnvironmentVariable("QUANVIK_EXPECT_STYLE");
+        if (asked.isEmpty())
+            QSKIP("no style asked for");
+        QCOMPARE(QApplication::style()->name().toLower(), asked.toLower());
+    }
 
     void window()
     {
@@ -503,6 +521,34 @@ private slots:
         QVERIFY2(contrast(staleInk, staleBackground) >= 4.5, qPrintable(staleInk.name()));
         QVERIFY2(contrast(staleInk, staleBackground) < contrast(freshInk, freshBackground) - 2,
             qPrintable(staleInk.name()));
+    }
+
+    void missingAccent_data()
+    {
+        QTest::addColumn<bool>("dark");
+        QTest::addColumn<bool>("missing");
+        QTest::addColumn<QColor>("filled"); // invalid: the palette's own kept
+        const QColor accent(0x00, 0x78, 0xD4);
+        // Wine keeps no accent colour: selections in the Windows 11 style would paint black.
+        QTest::newRow("light, none") << false << true << accent.darker(120);
+        QTest::newRow("dark, none") << true << true << accent;
+        // A colour the system gives is never replaced.
+        QTest::newRow("light, system's") << false << false << QColor();
+        QTest::newRow("dark, system's") << true << false << QColor();
+    }
+
+    void missingAccent()
+    {
+        QFETCH(bool, dark);
+        QFETCH(bool, missing);
+        QFETCH(QColor, filled);
+        QPalette palette = dark ? darkPalette() : QApplication::style()->standardPalette();
+        const QColor own = palette.color(QPalette::Highlight);
+        for (const auto group : {QPalette::Active, QPalette::Inactive})
+            palette.setColor(group, QPalette::Highlight, missing ? QColor() : own);
+        QCOMPARE(quanvik::fillMissingAccent(palette), missing);
+        for (const auto group : {QPalette::Active, QPalette::Inactive})
+            QCOMPARE(palette.color(group, QPalette::Highlight), missing ? filled : own);
     }
 
     void resultBoxes_data()
