@@ -144,6 +144,9 @@ if(MINGW)
             RENAME mingw-w64-copyright.txt)
     endif()
     install(FILES ${QUANVIK_WINDOWS_DIR}/licenses.txt DESTINATION ${licenseDir} RENAME README.txt)
+    # MIT asks that its notice go with every copy, this one included.
+    install(FILES ${PROJECT_SOURCE_DIR}/app/linux/copyright DESTINATION ${licenseDir}
+        RENAME quanvik-copyright.txt)
 endif()
 
 if(QUANVIK_FONT_FILE)
