@@ -1,7 +1,7 @@
 # Windows: the program's folder holds everything it needs (Qt, the MinGW
 # runtime, the platform and style plugins, Qt's Chinese texts and the font the
-# layout was measured for, with the licences of all of them), so the zip runs wherever it is unpacked and the
-# installer only copies that folder. cpack in the build tree writes
+# layout was measured for, with the licences of all of them), so the zip runs
+# wherever it is unpacked and the installer only copies that folder. cpack in the build tree writes
 # Quanvik-<version>-win64.zip and Quanvik-<version>-win64-setup.exe.
 # Included from the top level for WIN32 only.
 
@@ -49,8 +49,8 @@ elseif(NOT CMAKE_CROSSCOMPILING)
     set(CMAKE_CROSSCOMPILING_EMULATOR "")
 endif()
 
-# Qt's own Simplified Chinese texts; a Qt cross-built from qtbase alone has
-# none, and the host's Qt of the same version carries them.
+# Qt's own Simplified Chinese texts: scripts/windows puts those of its Qt's
+# version beside it; a Qt from elsewhere without them takes the host's.
 find_file(QUANVIK_QTBASE_ZH_CN qtbase_zh_CN.qm
     PATHS ${QT6_INSTALL_PREFIX}/${QT6_INSTALL_TRANSLATIONS} /usr/share/qt6/translations
     NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
