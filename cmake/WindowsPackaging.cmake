@@ -112,7 +112,9 @@ endif()
 # brings the LGPL's text from the system and no note of its source.
 set(licenseDir ${appDir}/licenses)
 set(qtNotes ${QT6_INSTALL_PREFIX}/licenses)
+set(QUANVIK_QT_NOTES OFF)
 if(EXISTS ${qtNotes}/qt6-base-source.txt)
+    set(QUANVIK_QT_NOTES ON)
     install(DIRECTORY ${qtNotes}/ DESTINATION ${licenseDir})
 else()
     message(WARNING "${qtNotes}/qt6-base-source.txt not found: the Windows packages will not "
@@ -179,5 +181,11 @@ set(CPACK_NSIS_MUI_UNIICON ${PROJECT_SOURCE_DIR}/app/icons/quanvik.ico)
 set(CPACK_NSIS_INSTALLED_ICON_NAME quanvik.exe)
 set(CPACK_NSIS_EXECUTABLES_DIRECTORY ${appDir})
 set(CPACK_PROJECT_CONFIG_FILE ${QUANVIK_WINDOWS_DIR}/cpack_options.cmake)
+set(CPACK_QUANVIK_SOURCE_DIR ${PROJECT_SOURCE_DIR})
+# Reproducible packages: binutils' strip stamps each program and DLL with
+# SOURCE_DATE_EPOCH instead of the time of packaging, and the staged files
+# take that date before they are packed. Signing, when asked for, goes between.
+set(CPACK_PRE_BUILD_SCRIPTS ${QUANVIK_WINDOWS_DIR}/PrepareFiles.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${QUANVIK_WINDOWS_DIR}/SignInstaller.cmake)
 
 include(CPack)

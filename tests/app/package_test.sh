@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Checks of the Debian package, run by CTest from the build tree.
-#   package_test.sh build <cpack> <CPackConfig.cmake> <dir>
-#   package_test.sh contents|depends|starts|window|lintian <dir> <app id> <version>
-#   package_test.sh reproducible <dir> <source> <build> <cmake> <cpack> <cache settings...>
+# Checks of the packages, run by CTest from the build tree.
+#   package_test.sh build <cpack> <CPackConfig.cmake> <dir> <generators>
+#   package_test.sh contents|depends|starts|window|lintian <dir> <app id> <version>   (Debian)
+#   package_test.sh reproducible <dir> <generators> <source> <build> <cmake> <cpack> <cache settings...>
+#   package_test.sh signed <dir> <cpack> <CPackConfig.cmake>   (Windows)
 # Prints "SKIPPED:" and exits 0 when a tool it needs is missing.
 set -euo pipefail
 
@@ -40,11 +41,11 @@ extract() {
 
 case $mode in
 build)
-    cpack=$1 config=$2 dir=$3
+    cpack=$1 config=$2 dir=$3 generators=$4
     rm -rf "$dir"
-    "$cpack" -G DEB --config "$config" -B "$dir"
-    deb=$(theDeb "$dir")
-    echo "built $deb ($(stat -c %s "$deb") bytes)"
+    "$cpack" -G "$generators" --config "$config" -B "$dir"
+    rm -rf "$dir/_CPack_Packages"
+    ls -l "$dir"
     ;;
 
 contents)
@@ -143,12 +144,11 @@ lintian)
     ;;
 
 reproducible)
-    skipUnless dpkg-deb sha256sum realpath
-    dir=$1 source=$2 binary=$3 cmake=$4 cpack=$5
-    shift 5
-    deb=$(theDeb "$dir")
+    skipUnless sha256sum realpath
+    dir=$1 generators=$2 source=$3 binary=$4 cmake=$5 cpack=$6
+    shift 6
     # The same sources under another folder, every file newer, built alone
-    # with the same settings: the package must come out byte for byte the
+    # with the same settings: each package must come out byte for byte the
     # same. The build folder keeps its place beside the sources, as a
     # packager's would; only the folder that holds both changes.
     work=$(mktemp -d /tmp/quanvik-reproducible.XXXXXX)
@@ -171,11 +171,54 @@ reproducible)
     tar -C "$source" --anchored "${excluded[@]}" -cf - . | tar -C "$copy" -xf -
     find "$copy" -type f -exec touch {} +
     "$cmake" -S "$copy" -B "$out" -G Ninja -DBUILD_TESTING=OFF "$@" >/dev/null
-    "$cmake" --build "$out" --target quanvik quanvik_docs >/dev/null
-    "$cpack" -G DEB --config "$out/CPackConfig.cmake" -B "$work/deb" >/dev/null
-    again=$(theDeb "$work/deb")
-    sha256sum "$deb" "$again"
-    [ "$(sha256sum <"$deb")" = "$(sha256sum <"$again")" ] || fail "the second build made another package"
+    "$cmake" --build "$out" >/dev/null
+    "$cpack" -G "$generators" --config "$out/CPackConfig.cmake" -B "$work/packages" >/dev/null
+    compared=0
+    for package in "$dir"/*; do
+        [ -f "$package" ] || continue
+        again=$work/packages/$(basename "$package")
+        [ -f "$again" ] || fail "the second build made no $(basename "$package")"
+        # The program inside a zip too, by itself, to say where a difference lies.
+        if [[ $package == *.zip ]] && command -v unzip >/dev/null; then
+            echo "$(unzip -p "$package" '*/quanvik.exe' | sha256sum | cut -d' ' -f1)  quanvik.exe in $package"
+            echo "$(unzip -p "$again" '*/quanvik.exe' | sha256sum | cut -d' ' -f1)  quanvik.exe in $again"
+        fi
+        sha256sum "$package" "$again"
+        [ "$(sha256sum <"$package")" = "$(sha256sum <"$again")" ] ||
+            fail "the second build made another $(basename "$package")"
+        compared=$((compared + 1))
+    done
+    [ "$compared" -gt 0 ] || fail "no package in $dir"
+    ;;
+
+signed)
+    skipUnless osslsigncode openssl unzip
+    dir=$1 cpack=$2 config=$3
+    # Windows programs sign as Authenticode: the packages are made again
+    # with a throwaway certificate, and both the program and the installer
+    # must carry a signature that verifies against it.
+    work=$(mktemp -d /tmp/quanvik-signed.XXXXXX)
+    trap 'rm -rf "$work"' EXIT
+    openssl req -x509 -newkey rsa:2048 -nodes -days 30 -subj "/CN=Quanvik test signer" \
+        -addext extendedKeyUsage=codeSigning -keyout "$work/key.pem" -out "$work/cert.pem" 2>/dev/null
+    QUANVIK_SIGN_CERT=$work/cert.pem QUANVIK_SIGN_KEY=$work/key.pem \
+        "$cpack" -G "ZIP;NSIS" --config "$config" -B "$work/packages" >"$work/cpack.log" ||
+        { cat "$work/cpack.log"; fail "cpack could not sign the packages"; }
+    verify() { # <certificate> <folder of packages>
+        local program=$work/quanvik.exe installer
+        unzip -p "$2"/*.zip '*/quanvik.exe' >"$program"
+        installer=$(ls "$2"/*-setup.exe)
+        for file in "$program" "$installer"; do
+            osslsigncode verify -CAfile "$1" -in "$file" >"$work/verify.log" 2>&1 ||
+                { cat "$work/verify.log"; fail "$(basename "$file") carries no valid signature"; }
+            echo "$(basename "$file"): $(grep -m1 'Signature verification' "$work/verify.log")"
+        done
+    }
+    verify "$work/cert.pem" "$work/packages"
+    # The packages of this build, when it is signed for real.
+    if [ -n "${QUANVIK_SIGN_CERT:-}" ]; then
+        verify "$QUANVIK_SIGN_CERT" "$dir"
+    fi
     ;;
 
 depends)
