@@ -16,10 +16,12 @@ import markdown
 
 STYLE = """
 body { font-family: "Microsoft YaHei", "WenQuanYi Micro Hei", "Noto Sans CJK SC", sans-serif;
-       line-height: 1.7; max-width: 60em; margin: 2em auto; padding: 0 1em; color: #222; }
+       line-height: 1.7; max-width: 64em; margin: 2em auto; padding: 0 1em; color: #222; }
 table { border-collapse: collapse; margin: 1em 0; }
 th, td { border: 1px solid #bbb; padding: 0.25em 0.6em; vertical-align: top; }
 th { background: #eef2f7; }
+td { white-space: nowrap; }
+td:last-child { white-space: normal; }
 code, pre { font-family: Consolas, "DejaVu Sans Mono", monospace; background: #f4f4f4; }
 pre { padding: 0.6em 1em; overflow-x: auto; }
 img { max-width: 100%; }
