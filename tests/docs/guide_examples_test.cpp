@@ -22,7 +22,8 @@ using Record = std::map<std::string, std::string>;
 
 // Text1..Text13 by the captions beside them.
 const std::array<std::string, 13> CAPTIONS = {"交易本金", "保证金比例", "进场价位", "出场价位", "开仓手数",
-    "拟持仓时间", "最大可开仓", "盈亏额", "手续费", "持仓费", "做多盈亏平衡点", "进场时点风险率", "做空盈亏平衡点"};
+    "拟持仓时间", "最大可开仓", "盈亏额", "手续费", "持仓费", "做多盈亏平衡点", "进场时点风险率",
+    "做空盈亏平衡点"};
 const std::string UNCHANGED = "（不变）";
 const std::string FAULT = "提示";
 const std::array<std::string, 3> FAULT_NAMES = {"除数为零", "溢出", "无效运算"};
@@ -30,7 +31,10 @@ const std::array<std::string, 3> FAULT_NAMES = {"除数为零", "溢出", "无�
 class Fields : public FieldAccess {
 public:
     std::string readText(FieldId field) const override { return texts[static_cast<std::size_t>(field)]; }
-    void writeText(FieldId field, const std::string& text) override { texts[static_cast<std::size_t>(field)] = text; }
+    void writeText(FieldId field, const std::string& text) override
+    {
+        texts[static_cast<std::size_t>(field)] = text;
+    }
     std::array<std::string, 13> texts;
 };
 
@@ -46,7 +50,8 @@ std::string cellText(const std::string& cell)
     const std::string text = trim(cell);
     if (text == "（空）")
         return "";
-    return text.size() >= 2 && text.front() == '`' && text.back() == '`' ? text.substr(1, text.size() - 2) : text;
+    return text.size() >= 2 && text.front() == '`' && text.back() == '`' ? text.substr(1, text.size() - 2)
+                                                                         : text;
 }
 
 // What the window shows after a press: the seven results and the fault's name.
@@ -56,7 +61,7 @@ Record analyse(const Record& example)
     fields.texts.fill(UNCHANGED);
     for (std::size_t i = 0; i < 6; ++i)
         fields.texts[i] = example.contains(CAPTIONS[i]) ? example.at(CAPTIONS[i]) : "";
-    Record shown{{FAULT, ""}};
+    Record shown {{FAULT, ""}};
     try {
         PositionAnalysis().run(fields);
     } catch (const AnalysisError& error) {
@@ -80,12 +85,16 @@ std::string readAs(const std::string& text)
 // result passed through its 15-digit text as the program does.
 class Expression {
 public:
-    explicit Expression(std::string_view text) : rest_(text) {}
+    explicit Expression(std::string_view text)
+        : rest_(text)
+    {
+    }
 
     std::string value()
     {
         const double result = sum();
-        return rest_.find_first_not_of(' ') == std::string_view::npos ? numberToText(result) : "unread: " + std::string(rest_);
+        return rest_.find_first_not_of(' ') == std::string_view::npos ? numberToText(result)
+                                                                      : "unread: " + std::string(rest_);
     }
 
 private:
