@@ -2,7 +2,6 @@
 # Checks of the documents the packages carry, run by CTest.
 #   docs_check.sh licence <source dir> <generated quanvik.rc>
 #   docs_check.sh page <guide.html>
-#   docs_check.sh man <page>...
 # Prints "SKIPPED:" and exits 0 when a tool it needs is missing.
 set -euo pipefail
 
@@ -40,14 +39,6 @@ page)
     out=$(tidy -errors -quiet "$2" 2>&1) || { echo "$out"; fail "tidy: $2"; }
     grep -q '<html lang="zh-CN">' "$2" && grep -q '<meta charset="utf-8">' "$2" || fail "language or charset"
     if grep -oE '(src|href)="[^"]{0,40}' "$2" | grep -vE '="(data:|mailto:|#)'; then fail "refers to other files"; fi
-    ;;
-man)
-    skipUnless man
-    shift
-    for page in "$@"; do
-        out=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$page" 2>&1 >/dev/null)
-        [ -z "$out" ] || { echo "$out"; fail "groff warns on $page"; }
-    done
     ;;
 *)
     fail "unknown mode $1"
