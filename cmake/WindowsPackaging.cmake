@@ -151,6 +151,14 @@ if(MINGW)
         RENAME quanvik-copyright.txt)
 endif()
 
+# The user guide beside the program, opened with a double-click or from the
+# Start menu.
+get_target_property(guideHtml quanvik QUANVIK_GUIDE_HTML)
+if(guideHtml)
+    install(FILES ${guideHtml} DESTINATION ${appDir})
+    get_filename_component(CPACK_QUANVIK_GUIDE ${guideHtml} NAME)
+endif()
+
 if(QUANVIK_FONT_FILE)
     install(FILES ${QUANVIK_FONT_FILE} DESTINATION ${appDir}/fonts)
     install(FILES ${QUANVIK_FONT_COPYRIGHT} DESTINATION ${appDir}/fonts
@@ -160,7 +168,7 @@ if(QUANVIK_FONT_FILE)
 endif()
 
 set(CPACK_PACKAGE_NAME Quanvik)
-set(CPACK_PACKAGE_VENDOR Quanvik)
+set(CPACK_PACKAGE_VENDOR ${QUANVIK_COMPANY})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Quanvik 期货仓位计算器")
 set(CPACK_PACKAGE_FILE_NAME Quanvik-${PROJECT_VERSION}-win64)

@@ -62,7 +62,9 @@ contents)
         "./usr/share/metainfo/$appId.metainfo.xml"
         ./usr/share/doc/quanvik/copyright
         ./usr/share/doc/quanvik/changelog.gz
+        ./usr/share/doc/quanvik/README.zh-CN.html
         ./usr/share/man/man1/quanvik.1.gz
+        ./usr/share/man/zh_CN/man1/quanvik.1.gz
     )
     for size in 16 24 32 48 64 128 256; do
         expected+=("./usr/share/icons/hicolor/${size}x${size}/apps/$appId.png")
@@ -122,7 +124,7 @@ contents)
         grep -q 'DYN (Position-Independent' <<<"$headers" || fail "quanvik is not a position-independent executable"
         grep -q __stack_chk_fail <<<"$symbols" || fail "quanvik is not built with the stack protector"
     fi
-    for doc in usr/share/doc/quanvik/changelog.gz usr/share/man/man1/quanvik.1.gz; do
+    for doc in usr/share/doc/quanvik/changelog.gz usr/share/man/{,zh_CN/}man1/quanvik.1.gz; do
         # gzip -n: no name and no date in the header (bytes 4 to 7 are the date).
         [ "$(od -An -tx1 -j4 -N4 "$root/$doc" | tr -d ' ')" = 00000000 ] || fail "$doc carries a date"
     done
@@ -132,6 +134,12 @@ contents)
         fail "the metainfo has no release $version"
     grep -qxF "Icon=$appId" "$root/usr/share/applications/$appId.desktop" ||
         fail "the desktop entry names another icon"
+    # Both manual pages send the reader to a file the package holds.
+    for page in usr/share/man/{,zh_CN/}man1/quanvik.1.gz; do
+        for named in $(gzip -dc "$root/$page" | grep -o '/usr/share/doc/[^ ]*[a-z]' | sort -u); do
+            [ -f "$root$named" ] || fail "$page names $named, which the package lacks"
+        done
+    done
     ;;
 
 lintian)

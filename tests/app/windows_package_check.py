@@ -19,7 +19,7 @@ FILES = [
     'fonts/wqy-microhei.ttc', 'fonts/wqy-microhei-copyright.txt', 'fonts/Apache-2.0.txt',
     'licenses/README.txt', 'licenses/LGPL-3.0-only.txt', 'licenses/GPL-3.0-only.txt',
     'licenses/gcc-runtime-copyright.txt', 'licenses/mingw-w64-copyright.txt',
-    'licenses/quanvik-copyright.txt',
+    'licenses/quanvik-copyright.txt', 'README.zh-CN.html',
 ]
 # The notes scripts/windows-toolchain leaves beside the Qt it builds; a Qt
 # from elsewhere has none.

@@ -1,0 +1,222 @@
+// Every figure the user guide quotes is what the program shows: its tables of
+// analyses, of readings and of written figures, and every `a × b = c` in it.
+#include "numeric_text.h"
+#include "position_analysis.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quanvik {
+namespace {
+
+using Row = std::vector<std::string>;
+using Record = std::map<std::string, std::string>;
+
+// Text1..Text13 by the captions beside them.
+const std::array<std::string, 13> CAPTIONS = {"交易本金", "保证金比例", "进场价位", "出场价位", "开仓手数",
+    "拟持仓时间", "最大可开仓", "盈亏额", "手续费", "持仓费", "做多盈亏平衡点", "进场时点风险率",
+    "做空盈亏平衡点"};
+const std::string UNCHANGED = "（不变）";
+const std::string FAULT = "提示";
+const std::array<std::string, 3> FAULT_NAMES = {"除数为零", "溢出", "无效运算"};
+
+class Fields : public FieldAccess {
+public:
+    std::string readText(FieldId field) const override { return texts[static_cast<std::size_t>(field)]; }
+    void writeText(FieldId field, const std::string& text) override
+    {
+        texts[static_cast<std::size_t>(field)] = text;
+    }
+    std::array<std::string, 13> texts;
+};
+
+std::string trim(const std::string& text)
+{
+    const auto first = text.find_first_not_of(' ');
+    return first == std::string::npos ? "" : text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// A cell as the reader takes it: a code span keeps its blanks, （空） is empty.
+std::string cellText(const std::string& cell)
+{
+    const std::string text = trim(cell);
+    if (text == "（空）")
+        return "";
+    return text.size() >= 2 && text.front() == '`' && text.back() == '`' ? text.substr(1, text.size() - 2)
+                                                                         : text;
+}
+
+// What the window shows after a press: the seven results and the fault's name.
+Record analyse(const Record& example)
+{
+    Fields fields;
+    fields.texts.fill(UNCHANGED);
+    for (std::size_t i = 0; i < 6; ++i)
+        fields.texts[i] = example.contains(CAPTIONS[i]) ? example.at(CAPTIONS[i]) : "";
+    Record shown {{FAULT, ""}};
+    try {
+        PositionAnalysis().run(fields);
+    } catch (const AnalysisError& error) {
+        shown[FAULT] = FAULT_NAMES[static_cast<std::size_t>(error.kind())];
+    }
+    for (std::size_t i = 6; i < 13; ++i)
+        shown[CAPTIONS[i]] = fields.texts[i];
+    return shown;
+}
+
+std::string readAs(const std::string& text)
+{
+    try {
+        return numberToText(textToNumber(text));
+    } catch (const AnalysisError& error) {
+        return FAULT_NAMES[static_cast<std::size_t>(error.kind())];
+    }
+}
+
+// Arithmetic as the guide writes it: + − × ÷, brackets and a trailing %, each
+// result passed through its 15-digit text as the program does.
+class Expression {
+public:
+    explicit Expression(std::string_view text)
+        : rest_(text)
+    {
+    }
+
+    std::string value()
+    {
+        const double result = sum();
+        return rest_.find_first_not_of(' ') == std::string_view::npos ? numberToText(result)
+                                                                      : "unread: " + std::string(rest_);
+    }
+
+private:
+    bool take(std::string_view symbol)
+    {
+        rest_.remove_prefix(std::min(rest_.find_first_not_of(' '), rest_.size()));
+        if (!rest_.starts_with(symbol))
+            return false;
+        rest_.remove_prefix(symbol.size());
+        return true;
+    }
+    double primary()
+    {
+        double result = 0;
+        if (take("(")) {
+            result = sum();
+            take(")");
+        } else {
+            const std::size_t end = std::min(rest_.find_first_not_of("0123456789."), rest_.size());
+            result = textToNumber(rest_.substr(0, end));
+            rest_.remove_prefix(end);
+        }
+        return take("%") ? settle(result / 100) : result;
+    }
+    double product()
+    {
+        for (double result = primary();;)
+            if (take("×"))
+                result = settle(result * primary());
+            else if (take("÷"))
+                result = settle(result / primary());
+            else
+                return result;
+    }
+    double sum()
+    {
+        for (double result = product();;)
+            if (take("+"))
+                result = settle(result + product());
+            else if (take("−"))
+                result = settle(result - product());
+            else
+                return result;
+    }
+
+    std::string_view rest_;
+};
+
+TEST(GuideExamples, AreWhatTheProgramShows)
+{
+    std::ifstream file(QUANVIK_GUIDE);
+    ASSERT_TRUE(file) << QUANVIK_GUIDE;
+    std::vector<std::vector<Row>> tables(1);
+    int equations = 0;
+    for (std::string line; std::getline(file, line);) {
+        if (!line.starts_with('|')) {
+            if (!tables.back().empty())
+                tables.emplace_back();
+        } else if (!line.starts_with("|---")) {
+            Row& row = tables.back().emplace_back();
+            std::istringstream cells(line.substr(1));
+            for (std::string cell; std::getline(cells, cell, '|');)
+                row.push_back(cellText(cell));
+        }
+        // `left = right` in running text or a table, never in a fenced block.
+        for (std::size_t open = line.find('`'); !line.starts_with("```") && open != std::string::npos;) {
+            const std::size_t close = line.find('`', open + 1);
+            const std::string span = line.substr(open + 1, close - open - 1);
+            if (const std::size_t equals = span.find(" = "); equals != std::string::npos) {
+                SCOPED_TRACE(span);
+                EXPECT_EQ(Expression(span.substr(0, equals)).value(), span.substr(equals + 3));
+                ++equations;
+            }
+            open = close == std::string::npos ? close : line.find('`', close + 1);
+        }
+    }
+
+    // A table whose first column names the fields is a table of analyses: each
+    // column headed 例… is one press, and columns of the same name in several
+    // tables are the same press (the six inputs and the seven results of 例子).
+    std::map<std::string, Record> presses;
+    int readings = 0;
+    int writings = 0;
+    for (const std::vector<Row>& table : tables) {
+        if (table.empty())
+            continue;
+        const Row& header = table.front();
+        const auto column = [&](const std::string& name) {
+            return static_cast<std::size_t>(std::find(header.begin(), header.end(), name) - header.begin());
+        };
+        for (auto row = table.begin() + 1; row != table.end(); ++row) {
+            SCOPED_TRACE(row->at(0));
+            if (header[0] == "你输入") {
+                EXPECT_EQ(readAs(row->at(0)), row->at(column("读作")));
+                ++readings;
+            } else if (header[0] == "算式") {
+                EXPECT_EQ(Expression(row->at(0)).value(), row->at(column("显示为")));
+                ++writings;
+            } else if (std::ranges::count(CAPTIONS, row->at(0)) == 1 || row->at(0) == FAULT) {
+                for (std::size_t i = 1; i < header.size() && i < row->size(); ++i)
+                    if (header[i].starts_with("例"))
+                        presses[header[i]][row->at(0)] = row->at(i);
+            }
+        }
+    }
+
+    for (const auto& [name, press] : presses) {
+        SCOPED_TRACE(name);
+        const Record shown = analyse(press);
+        for (const auto& [caption, text] : press) {
+            if (shown.contains(caption)) {
+                EXPECT_EQ(shown.at(caption), text) << caption;
+            }
+        }
+    }
+    // A table renamed out of reach would otherwise pass unchecked.
+    EXPECT_GE(presses.size(), 5U);
+    EXPECT_EQ(presses["例子"].size(), 13U);
+    EXPECT_GE(readings, 10);
+    EXPECT_GE(writings, 5);
+    EXPECT_GE(equations, 10);
+}
+
+} // namespace
+} // namespace quanvik
