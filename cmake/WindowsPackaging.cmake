@@ -191,9 +191,12 @@ set(CPACK_NSIS_EXECUTABLES_DIRECTORY ${appDir})
 set(CPACK_PROJECT_CONFIG_FILE ${QUANVIK_WINDOWS_DIR}/cpack_options.cmake)
 set(CPACK_QUANVIK_SOURCE_DIR ${PROJECT_SOURCE_DIR})
 # Reproducible packages: binutils' strip stamps each program and DLL with
-# SOURCE_DATE_EPOCH instead of the time of packaging, and the staged files
-# take that date before they are packed. Signing, when asked for, goes between.
+# SOURCE_DATE_EPOCH instead of the time of packaging; the staged files take
+# that date and the installer lists them in sorted order; the zip is written
+# again in sorted order. Signing, when asked for, goes between.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(CPACK_QUANVIK_PYTHON ${Python3_EXECUTABLE})
 set(CPACK_PRE_BUILD_SCRIPTS ${QUANVIK_WINDOWS_DIR}/PrepareFiles.cmake)
-set(CPACK_POST_BUILD_SCRIPTS ${QUANVIK_WINDOWS_DIR}/SignInstaller.cmake)
+set(CPACK_POST_BUILD_SCRIPTS ${QUANVIK_WINDOWS_DIR}/FinishPackages.cmake)
 
 include(CPack)
