@@ -29,8 +29,7 @@ struct Reading {
     bool negative = false;
     // Decimal: 0.d1d2...dn x 10^exponent with d1 nonzero. Radix: mantissa x
     // 2^exponent. Sticky marks nonzero digits dropped after the kept ones.
-    std::array<char, MAX_SIGNIFICANT_DIGITS>
-        digits; // NOLINT(cppcoreguidelines-pro-type-member-init): filled up to size
+    std::array<char, MAX_SIGNIFICANT_DIGITS> digits; // filled up to size, never cleared
     std::size_t size = 0;
     std::uint64_t mantissa = 0;
     std::int64_t exponent = 0;
