@@ -7,12 +7,9 @@
 // How the reading of a number looks at the bytes of a text: a character at a
 // time, with the full-width forms decoded, and eight bytes at a time through
 // the runs of blanks and digits that a pasted megabyte is made of.
-//
-// Only leading_number.cpp includes this, and it is part of that file: the
-// reading calls these for every character, and with internal linkage the
-// compiler inlines and lays them out as it sees fit for that one loop.
+// The reading calls these for every character: inline, so that the compiler
+// lays them out as it sees fit inside its loops.
 namespace quanvik::detail {
-namespace {
 
 constexpr bool isBlank(char c)
 {
@@ -33,7 +30,7 @@ struct Char {
 // ASCII 0x21..0x7E, the ideographic space U+3000 for a blank. Any other
 // byte, the start of a cut or malformed sequence among them, stands for
 // itself: a byte of 0x80 and up, which ends the number.
-[[gnu::cold, gnu::noinline]] Char wideCharAt(const char* p, const char* end)
+[[gnu::cold, gnu::noinline]] inline Char wideCharAt(const char* p, const char* end)
 {
     const auto byte = [p](int i) { return static_cast<unsigned char>(p[i]); };
     if (end - p >= 3) {
@@ -56,18 +53,18 @@ inline Char charAt(const char* p, const char* end)
 
 // Eight bytes at a time: each helper below marks, or tests, the bytes that
 // isBlank or isDigit would accept one by one, and no others.
-std::uint64_t loadEight(const char* p)
+inline std::uint64_t loadEight(const char* p)
 {
     std::uint64_t bytes = 0;
     std::memcpy(&bytes, p, sizeof bytes);
     return bytes;
 }
 
-constexpr std::uint64_t ONES = 0x0101010101010101;
-constexpr std::uint64_t HIGH_BITS = ONES * 0x80;
-constexpr std::uint64_t EIGHT_ZEROS = ONES * '0';
+inline constexpr std::uint64_t ONES = 0x0101010101010101;
+inline constexpr std::uint64_t HIGH_BITS = ONES * 0x80;
+inline constexpr std::uint64_t EIGHT_ZEROS = ONES * '0';
 
-bool isEightDigits(std::uint64_t bytes)
+inline bool isEightDigits(std::uint64_t bytes)
 {
     return ((bytes & 0xF0F0F0F0F0F0F0F0) | (((bytes + 0x0606060606060606) & 0xF0F0F0F0F0F0F0F0) >> 4))
         == 0x3333333333333333;
@@ -96,7 +93,7 @@ constexpr std::uint64_t digitBytes(std::uint64_t bytes)
 // Blanks, tabs and line feeds count as removed wherever they stand, so every
 // step of the reading looks past them. Eight ASCII blanks at a time, else one
 // character, the ideographic space among the blanks.
-const char* skipBlanks(const char* p, const char* end)
+inline const char* skipBlanks(const char* p, const char* end)
 {
     while (p != end) {
         if (end - p >= 8 && blankBytes(loadEight(p)) == HIGH_BITS) {
@@ -116,7 +113,7 @@ const char* skipBlanks(const char* p, const char* end)
 // Past the character at p and the blanks after it if that character is a
 // or b; else p. (A pointer passed by reference would live in memory, where
 // every digit stored through char could alias it.)
-const char* past(const char* p, const char* end, char a, char b)
+inline const char* past(const char* p, const char* end, char a, char b)
 {
     if (p == end)
         return p;
@@ -124,7 +121,7 @@ const char* past(const char* p, const char* end, char a, char b)
     return ch.c == a || ch.c == b ? skipBlanks(p + ch.size, end) : p;
 }
 
-bool startsWith(const char* p, const char* end, char c)
+inline bool startsWith(const char* p, const char* end, char c)
 {
     return p != end && charAt(p, end).c == c;
 }
@@ -132,7 +129,7 @@ bool startsWith(const char* p, const char* end, char c)
 // The quick paths of the reading's digit loop, in whole runs of eight ASCII
 // bytes; each leaves the rest, and anything else, to that loop, and must
 // count the digits and see a nonzero one exactly as it would.
-const char* skipZeros(const char* p, const char* end)
+inline const char* skipZeros(const char* p, const char* end)
 {
     while (end - p >= 8 && loadEight(p) == EIGHT_ZEROS)
         p += 8;
@@ -146,7 +143,7 @@ struct Skipped {
     bool nonzero;
 };
 
-Skipped skipDigitsAndBlanks(const char* p, const char* end)
+inline Skipped skipDigitsAndBlanks(const char* p, const char* end)
 {
     Skipped s {p, 0, false};
     while (end - s.p >= 8) {
@@ -166,5 +163,4 @@ Skipped skipDigitsAndBlanks(const char* p, const char* end)
     return s;
 }
 
-} // namespace
 } // namespace quanvik::detail
