@@ -10,8 +10,10 @@
 //   floorToInteger and roundTo2 against their definitions, through modf and
 //                  nearbyint instead of floor
 //
-//   exhaustive_floats [--slice] [--threads N]
-// Without --slice, all 4,278,190,080 finite floats; --slice takes every
+//   exhaustive_floats [--slice | --from PATTERN --to PATTERN] [--threads N]
+// Without --slice, all 4,278,190,080 finite floats, or those whose bit
+// patterns lie in [--from, --to) (hexadecimal, to resume or split a run);
+// --slice takes every
 // 1021st bit pattern, which crosses every binade, and the 4096 floats around
 // each power of ten, where the decades and the exponent form change.
 #include "numeric_text.h"
@@ -25,6 +27,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <mutex>
 #include <string>
@@ -39,74 +42,101 @@ constexpr std::uint32_t SLICE_STRIDE = 1021;
 constexpr std::uint32_t SLICE_WINDOW = 2048; // floats each side of a power of ten
 constexpr std::uint64_t CHUNK = 1 << 16;     // bit patterns a thread takes at a time
 constexpr int EXAMPLES_KEPT = 5;
+constexpr std::uint64_t ALL = std::uint64_t {1} << 32; // bit patterns
 
 // More significant digits than the exact expansion of any float widened to a
 // double has (2^-149 x (2^24 - 1): 112).
 constexpr int EXACT_FLOAT_DIGITS = 120;
 
-// The value rounded to 15 significant digits as the header says: the exact
-// expansion's sixteenth digit decides, an exact tie going away from zero.
-std::string expectedText(double x)
+// A text of at most this many characters: the 17-digit form and the
+// expected 15-digit text alike.
+constexpr std::size_t TEXT_SIZE = 40;
+
+// The digits of std::to_chars' "-d.ddd...e+XX" and the exponent of the first.
+struct Scientific {
+    std::array<char, EXACT_FLOAT_DIGITS + 1> digits;
+    int count = 0;
+    int exponent = 0;
+};
+
+Scientific splitScientific(std::string_view text)
+{
+    Scientific s {};
+    std::size_t i = text.front() == '-' ? 1 : 0;
+    for (; text[i] != 'e'; ++i)
+        if (text[i] != '.')
+            s.digits[static_cast<std::size_t>(s.count++)] = text[i];
+    i += text[i + 1] == '+' ? 2 : 1;
+    std::from_chars(text.data() + i, text.data() + text.size(), s.exponent);
+    return s;
+}
+
+// The value rounded to 15 significant digits as the header says, written to
+// out: the exact expansion's sixteenth digit decides, an exact tie going away
+// from zero. seventeen is x in 17 correctly rounded digits; where those end
+// in 50, they may stand for a tie or a hair off one, and all digits decide.
+std::string_view expectedText(double x, std::string_view seventeen, char* out)
 {
     if (x == 0)
         return "0";
-    std::array<char, 40> buffer {};
-    const char* end = std::to_chars(
-        buffer.data(), buffer.data() + buffer.size(), x, std::chars_format::scientific, TEXT_DIGITS + 1)
-                          .ptr;
-    std::string_view text(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
-    std::array<char, EXACT_FLOAT_DIGITS + 16> exact {};
-    const bool negative = text.front() == '-';
-    auto digitsOf = [](std::string_view t) {
-        std::string digits;
-        for (const char c : t.substr(0, t.find('e')))
-            if (c >= '0' && c <= '9')
-                digits += c;
-        return digits;
-    };
-    std::string digits = digitsOf(text);
-    int exponent = std::stoi(std::string(text.substr(text.find('e') + 1)));
-    // 17 rounded digits ending in 50 may stand for a tie or a hair off one.
-    if (digits.compare(TEXT_DIGITS, 2, "50") == 0) {
-        end = std::to_chars(exact.data(), exact.data() + exact.size(), x, std::chars_format::scientific,
-            EXACT_FLOAT_DIGITS - 1)
-                  .ptr;
-        digits = digitsOf(std::string_view(exact.data(), static_cast<std::size_t>(end - exact.data())));
+    Scientific s = splitScientific(seventeen);
+    if (s.digits[TEXT_DIGITS] == '5' && s.digits[TEXT_DIGITS + 1] == '0') {
+        std::array<char, EXACT_FLOAT_DIGITS + 16> exact {};
+        const char* end = std::to_chars(exact.data(), exact.data() + exact.size(), x,
+            std::chars_format::scientific, EXACT_FLOAT_DIGITS - 1)
+                              .ptr;
+        s = splitScientific(std::string_view(exact.data(), static_cast<std::size_t>(end - exact.data())));
     }
-    const bool up = digits[TEXT_DIGITS] >= '5';
-    digits.resize(TEXT_DIGITS);
-    if (up) {
+    char* const d = s.digits.data();
+    int exponent = s.exponent;
+    if (d[TEXT_DIGITS] >= '5') {
         int i = TEXT_DIGITS - 1;
-        for (; i >= 0 && digits[static_cast<std::size_t>(i)] == '9'; --i)
-            digits[static_cast<std::size_t>(i)] = '0';
+        for (; i >= 0 && d[i] == '9'; --i)
+            d[i] = '0';
         if (i < 0) {
-            digits.insert(digits.begin(), '1');
-            digits.pop_back();
+            d[0] = '1';
             ++exponent;
         } else {
-            ++digits[static_cast<std::size_t>(i)];
+            ++d[i];
         }
     }
-    digits.erase(digits.find_last_not_of('0') + 1);
-    const int size = static_cast<int>(digits.size());
+    int size = TEXT_DIGITS;
+    while (size > 1 && d[size - 1] == '0')
+        --size;
 
-    std::string out = negative ? "-" : "";
+    char* p = out;
+    if (x < 0)
+        *p++ = '-';
     // Plain from 1E-4 to below 1E15, and below 1E-4 while at most 15 digits
     // follow the point.
     if ((exponent >= -4 && exponent < TEXT_DIGITS)
         || (exponent < -4 && -exponent - 1 + size <= TEXT_DIGITS)) {
-        if (exponent < 0)
-            return out + "0." + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
-        if (size <= exponent + 1)
-            return out + digits + std::string(static_cast<std::size_t>(exponent + 1 - size), '0');
-        return out + digits.substr(0, static_cast<std::size_t>(exponent + 1)) + '.'
-            + digits.substr(static_cast<std::size_t>(exponent + 1));
+        if (exponent < 0) {
+            *p++ = '0';
+            *p++ = '.';
+            p = std::fill_n(p, -exponent - 1, '0');
+            p = std::copy_n(d, size, p);
+        } else if (size <= exponent + 1) {
+            p = std::copy_n(d, size, p);
+            p = std::fill_n(p, exponent + 1 - size, '0');
+        } else {
+            p = std::copy_n(d, exponent + 1, p);
+            *p++ = '.';
+            p = std::copy_n(d + exponent + 1, size - exponent - 1, p);
+        }
+    } else {
+        *p++ = d[0];
+        if (size > 1) {
+            *p++ = '.';
+            p = std::copy_n(d + 1, size - 1, p);
+        }
+        *p++ = 'E';
+        *p++ = exponent < 0 ? '-' : '+';
+        if (std::abs(exponent) < 10)
+            *p++ = '0';
+        p = std::to_chars(p, out + TEXT_SIZE, std::abs(exponent)).ptr;
     }
-    out += digits.front();
-    if (size > 1)
-        out += '.' + digits.substr(1);
-    const std::string power = std::to_string(std::abs(exponent));
-    return out + (exponent < 0 ? "E-" : "E+") + (power.size() < 2 ? "0" : "") + power;
+    return {out, static_cast<std::size_t>(p - out)};
 }
 
 double fromChars(std::string_view text)
@@ -168,10 +198,15 @@ std::string bits(double value)
 void checkFloat(float f, Tally& tally)
 {
     const double x = f;
-    const std::string expected = expectedText(x);
+    std::array<char, TEXT_SIZE> buffer {};
+    const char* end =
+        std::to_chars(buffer.data(), buffer.data() + buffer.size(), x, std::chars_format::scientific, 16).ptr;
+    const std::string_view seventeen(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
+    std::array<char, TEXT_SIZE> expectedBuffer {};
+    const std::string_view expected = expectedText(x, seventeen, expectedBuffer.data());
     const std::string text = quanvik::numberToText(x);
     if (text != expected)
-        tally.report("numberToText", f, text, expected);
+        tally.report("numberToText", f, text, std::string(expected));
 
     const double settled = quanvik::settle(x);
     if (!same(settled, fromChars(expected)))
@@ -179,16 +214,14 @@ void checkFloat(float f, Tally& tally)
     if (!same(quanvik::settle(settled), settled))
         tally.report("settle twice", f, bits(quanvik::settle(settled)), bits(settled));
 
-    std::array<char, 64> buffer {};
-    const char* end = std::to_chars(buffer.data(), buffer.data() + buffer.size(), f).ptr;
-    const std::string_view shortest(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
-    if (!same(quanvik::textToNumber(shortest), fromChars(shortest)))
-        tally.report("textToNumber of the float's text", f, std::string(shortest), bits(fromChars(shortest)));
-    end =
-        std::to_chars(buffer.data(), buffer.data() + buffer.size(), x, std::chars_format::scientific, 16).ptr;
-    const std::string_view seventeen(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
     if (!same(quanvik::textToNumber(seventeen), x))
         tally.report("textToNumber of 17 digits", f, std::string(seventeen), bits(x));
+    std::array<char, TEXT_SIZE> shortestBuffer {};
+    end = std::to_chars(shortestBuffer.data(), shortestBuffer.data() + shortestBuffer.size(), f).ptr;
+    const std::string_view shortest(
+        shortestBuffer.data(), static_cast<std::size_t>(end - shortestBuffer.data()));
+    if (!same(quanvik::textToNumber(shortest), fromChars(shortest)))
+        tally.report("textToNumber of the float's text", f, std::string(shortest), bits(fromChars(shortest)));
 
     if (!same(quanvik::floorToInteger(x), floorByDefinition(x)))
         tally.report("floorToInteger", f, bits(quanvik::floorToInteger(x)), bits(floorByDefinition(x)));
@@ -208,13 +241,14 @@ bool isFinite(std::uint32_t pattern)
 // The bit patterns to check, in the order the threads take them: a function
 // of an index, so that each thread can take chunks without a shared list.
 struct Selection {
-    std::vector<std::uint32_t> windows; // empty: every pattern
+    std::vector<std::uint32_t> windows; // empty: the patterns from first on
+    std::uint64_t first = 0;
     std::uint64_t count = 0;
 
     std::uint32_t at(std::uint64_t i) const
     {
         if (windows.empty())
-            return static_cast<std::uint32_t>(i);
+            return static_cast<std::uint32_t>(first + i);
         const std::uint64_t strided = (std::uint64_t {1} << 32) / SLICE_STRIDE;
         if (i < strided)
             return static_cast<std::uint32_t>(i * SLICE_STRIDE);
@@ -246,21 +280,25 @@ Selection slice()
 int main(int argc, char** argv)
 {
     bool sliceOnly = false;
+    std::uint64_t from = 0;
+    std::uint64_t to = ALL;
     unsigned threads = std::max(1U, std::thread::hardware_concurrency());
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         if (arg == "--slice") {
             sliceOnly = true;
+        } else if ((arg == "--from" || arg == "--to") && i + 1 < argc) {
+            (arg == "--from" ? from : to) =
+                std::min<std::uint64_t>(std::strtoull(argv[++i], nullptr, 16), ALL);
         } else if (arg == "--threads" && i + 1 < argc) {
             threads = static_cast<unsigned>(std::max(1, std::atoi(argv[++i])));
         } else {
-            std::fprintf(stderr, "usage: exhaustive_floats [--slice] [--threads N]\n");
+            std::fprintf(
+                stderr, "usage: exhaustive_floats [--slice | --from PATTERN --to PATTERN] [--threads N]\n");
             return 2;
         }
     }
-    Selection selection = sliceOnly ? slice() : Selection {};
-    if (!sliceOnly)
-        selection.count = std::uint64_t {1} << 32;
+    Selection selection = sliceOnly ? slice() : Selection {{}, from, to - std::min(from, to)};
 
     Tally tally;
     std::atomic<std::uint64_t> next {0};
