@@ -1,5 +1,5 @@
 // Where the reading of a text starts and stops, what it reads, full-width
-// forms and pasted megabytes among them (leading_number.cpp, text_scan.h).
+// forms and pasted megabytes among them (leading_number.cpp).
 #include "numeric_test_support.h"
 #include "numeric_text.h"
 
