@@ -13,9 +13,9 @@
 //   exhaustive_floats [--slice | --from PATTERN --to PATTERN] [--threads N]
 // Without --slice, all 4,278,190,080 finite floats, or those whose bit
 // patterns lie in [--from, --to) (hexadecimal, to resume or split a run);
-// --slice takes every
-// 1021st bit pattern, which crosses every binade, and the 4096 floats around
-// each power of ten, where the decades and the exponent form change.
+// --slice takes every 1021st bit pattern, which crosses every binade, and the
+// 4096 floats around each power of ten, where the decades and the exponent
+// form change.
 #include "numeric_text.h"
 
 #include <algorithm>
@@ -189,7 +189,7 @@ struct Tally {
 };
 
 // Distinct for distinct doubles, and readable.
-std::string bits(double value)
+std::string shortestText(double value)
 {
     std::array<char, 32> buffer {};
     return {buffer.data(), std::to_chars(buffer.data(), buffer.data() + buffer.size(), value).ptr};
@@ -210,23 +210,23 @@ void checkFloat(float f, Tally& tally)
 
     const double settled = quanvik::settle(x);
     if (!same(settled, fromChars(expected)))
-        tally.report("settle", f, bits(settled), bits(fromChars(expected)));
+        tally.report("settle", f, shortestText(settled), shortestText(fromChars(expected)));
     if (!same(quanvik::settle(settled), settled))
-        tally.report("settle twice", f, bits(quanvik::settle(settled)), bits(settled));
+        tally.report("settle twice", f, shortestText(quanvik::settle(settled)), shortestText(settled));
 
     if (!same(quanvik::textToNumber(seventeen), x))
-        tally.report("textToNumber of 17 digits", f, std::string(seventeen), bits(x));
+        tally.report("textToNumber of 17 digits", f, std::string(seventeen), shortestText(x));
     std::array<char, TEXT_SIZE> shortestBuffer {};
     end = std::to_chars(shortestBuffer.data(), shortestBuffer.data() + shortestBuffer.size(), f).ptr;
     const std::string_view shortest(
         shortestBuffer.data(), static_cast<std::size_t>(end - shortestBuffer.data()));
     if (!same(quanvik::textToNumber(shortest), fromChars(shortest)))
-        tally.report("textToNumber of the float's text", f, std::string(shortest), bits(fromChars(shortest)));
+        tally.report("textToNumber of the float's text", f, std::string(shortest), shortestText(fromChars(shortest)));
 
     if (!same(quanvik::floorToInteger(x), floorByDefinition(x)))
-        tally.report("floorToInteger", f, bits(quanvik::floorToInteger(x)), bits(floorByDefinition(x)));
+        tally.report("floorToInteger", f, shortestText(quanvik::floorToInteger(x)), shortestText(floorByDefinition(x)));
     if (!same(quanvik::roundTo2(x), roundTo2ByDefinition(x)))
-        tally.report("roundTo2", f, bits(quanvik::roundTo2(x)), bits(roundTo2ByDefinition(x)));
+        tally.report("roundTo2", f, shortestText(quanvik::roundTo2(x)), shortestText(roundTo2ByDefinition(x)));
 }
 
 constexpr std::uint32_t SIGN_BIT = 0x80000000;
