@@ -221,12 +221,15 @@ void checkFloat(float f, Tally& tally)
     const std::string_view shortest(
         shortestBuffer.data(), static_cast<std::size_t>(end - shortestBuffer.data()));
     if (!same(quanvik::textToNumber(shortest), fromChars(shortest)))
-        tally.report("textToNumber of the float's text", f, std::string(shortest), shortestText(fromChars(shortest)));
+        tally.report(
+            "textToNumber of the float's text", f, std::string(shortest), shortestText(fromChars(shortest)));
 
     if (!same(quanvik::floorToInteger(x), floorByDefinition(x)))
-        tally.report("floorToInteger", f, shortestText(quanvik::floorToInteger(x)), shortestText(floorByDefinition(x)));
+        tally.report("floorToInteger", f, shortestText(quanvik::floorToInteger(x)),
+            shortestText(floorByDefinition(x)));
     if (!same(quanvik::roundTo2(x), roundTo2ByDefinition(x)))
-        tally.report("roundTo2", f, shortestText(quanvik::roundTo2(x)), shortestText(roundTo2ByDefinition(x)));
+        tally.report(
+            "roundTo2", f, shortestText(quanvik::roundTo2(x)), shortestText(roundTo2ByDefinition(x)));
 }
 
 constexpr std::uint32_t SIGN_BIT = 0x80000000;
