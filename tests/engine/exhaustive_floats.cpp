@@ -256,8 +256,8 @@ struct Selection {
         if (i < strided)
             return static_cast<std::uint32_t>(i * SLICE_STRIDE);
         i -= strided;
-        return windows[i / (2 * SLICE_WINDOW)] - SLICE_WINDOW
-            + static_cast<std::uint32_t>(i % (2 * SLICE_WINDOW));
+        const std::uint64_t window = 2 * std::uint64_t {SLICE_WINDOW};
+        return windows[i / window] - SLICE_WINDOW + static_cast<std::uint32_t>(i % window);
     }
 };
 
@@ -307,6 +307,7 @@ int main(int argc, char** argv)
     std::atomic<std::uint64_t> next {0};
     std::atomic<std::uint64_t> checked {0};
     std::vector<std::thread> workers;
+    workers.reserve(threads);
     for (unsigned t = 0; t < threads; ++t) {
         workers.emplace_back([&] {
             for (std::uint64_t first = next.fetch_add(CHUNK); first < selection.count;
