@@ -24,20 +24,29 @@ namespace {
 enum class Rest : std::uint8_t { Below, Half, Above };
 
 // The one place that decides an exact tie at the sixteenth significant digit:
-// away from zero, as the number-to-text conversion of the platform the system
-// was built for does. Every rounding to 15 digits leaves its ties to this;
-// roundTo2 has a rule of its own.
-constexpr bool TIES_AWAY_FROM_ZERO = true;
-
-bool roundsUp(char fifteenthDigit, Rest rest)
+// away from zero, whatever the fifteenth digit, as the number-to-text
+// conversion of the platform the system was built for does. Every rounding to
+// 15 digits leaves its ties to this; roundTo2 has a rule of its own (half to
+// even).
+bool roundsUp(Rest rest)
 {
-    if (rest == Rest::Half)
-        return TIES_AWAY_FROM_ZERO || (fifteenthDigit - '0') % 2 != 0;
-    return rest == Rest::Above;
+    return rest != Rest::Below;
 }
 
+// "-d.ddd...e-XXX" is the digits and at most this many characters more.
+constexpr std::size_t SCIENTIFIC_EXTRA = 7;
+
+// floor(e x log10(2)) for a binary exponent e: 78913 / 2^18 is log10(2) to
+// within 8E-7, which keeps the floor exact for |e| <= 1650, beyond any
+// double's -1074..1023.
+constexpr int floorLog10OfPowerOfTwo(int e)
+{
+    return (e * 78913) >> 18;
+}
+static_assert(floorLog10OfPowerOfTwo(1023) == 307 && floorLog10OfPowerOfTwo(-1074) == -324);
+
 // "-d.ddd...e+XX" from the standard library, rounded to digits significant
-// digits (exact from 767 up).
+// digits (exact from MAX_EXACT_DIGITS up).
 Digits scientificDigits(double value, int digits, char* buffer, std::size_t size)
 {
     const char* p = buffer;
@@ -69,21 +78,24 @@ namespace detail {
 // The exact expansion rounded to 15 digits. The standard library gives 16
 // correctly rounded ones, of which the sixteenth decides, unless it is a 5:
 // that may stand for an exact tie or for a value a hair either side of one,
-// and only the whole expansion (at most 767 significant digits) tells.
+// and only the whole expansion (at most MAX_EXACT_DIGITS significant digits)
+// tells.
 Digits exactDigits(double value)
 {
-    std::array<char, 32> buffer {};
+    std::array<char, TEXT_DIGITS + 1 + SCIENTIFIC_EXTRA> buffer {};
     Digits d = scientificDigits(value, static_cast<int>(TEXT_DIGITS) + 1, buffer.data(), buffer.size());
     const char next = d.digits[TEXT_DIGITS];
     Rest rest = next < '5' ? Rest::Below : Rest::Above;
     if (next == '5') {
-        // No more digits than the integer part and the binary fraction hold.
+        // No more digits than the integer part and the binary fraction hold,
+        // and at least one past the sixteenth.
         int binaryExponent = 0;
         const auto mantissa = static_cast<std::uint64_t>(
             std::ldexp(std::frexp(std::fabs(value), &binaryExponent), DBL_MANT_DIG));
         const int lowestBit = binaryExponent - DBL_MANT_DIG + std::countr_zero(mantissa);
-        const int count = std::clamp(d.exponent + 1 + std::max(0, -lowestBit), 17, 780);
-        std::array<char, 800> exact {};
+        const int count = std::clamp(
+            d.exponent + 1 + std::max(0, -lowestBit), static_cast<int>(TEXT_DIGITS) + 2, MAX_EXACT_DIGITS);
+        std::array<char, MAX_EXACT_DIGITS + SCIENTIFIC_EXTRA> exact {};
         const char* const start = exact.data() + (value < 0 ? 1 : 0);
         const char* const end = std::to_chars(
             exact.data(), exact.data() + exact.size(), value, std::chars_format::scientific, count - 1)
@@ -97,7 +109,7 @@ Digits exactDigits(double value)
             rest = Rest::Half;
     }
     d.size = TEXT_DIGITS;
-    if (roundsUp(d.digits[TEXT_DIGITS - 1], rest)) {
+    if (roundsUp(rest)) {
         std::size_t i = TEXT_DIGITS;
         while (i > 0 && d.digits[i - 1] == '9')
             d.digits[--i] = '0';
@@ -133,11 +145,11 @@ bool roundQuickly(double magnitude, std::uint64_t& integer, int& scale)
         return s >= 0 ? v * EXACT_POWERS_OF_TEN[static_cast<std::size_t>(s)]
                       : v / EXACT_POWERS_OF_TEN[static_cast<std::size_t>(-s)];
     };
-    // floor(log2(magnitude) * log10(2)), at most one below the decimal
-    // exponent; magnitude is normal here, so its exponent bits are log2.
+    // At most one below the decimal exponent; magnitude is normal here, so
+    // its exponent bits are floor(log2(magnitude)).
     const int binaryExponent =
         static_cast<int>((std::bit_cast<std::uint64_t>(magnitude) >> 52) & 0x7FF) - 1023;
-    scale = static_cast<int>(TEXT_DIGITS) - 1 - ((binaryExponent * 78913) >> 18);
+    scale = static_cast<int>(TEXT_DIGITS) - 1 - floorLog10OfPowerOfTwo(binaryExponent);
     double y = scaled(magnitude, scale);
     if (y < LOW)
         y = scaled(magnitude, ++scale);

@@ -48,8 +48,9 @@ double nearestDouble(const char* digits, std::size_t size, std::int64_t exponent
     }
 
     // "0.<digits>[1]e<exponent>": a trailing 1 stands for the dropped digits,
-    // which lie beyond any rounding boundary the kept ones could reach.
-    std::array<char, MAX_SIGNIFICANT_DIGITS + 32> text {};
+    // which lie beyond any rounding boundary the kept ones could reach. The
+    // exponent, an int64, takes at most 20 characters.
+    std::array<char, 2 + MAX_SIGNIFICANT_DIGITS + 2 + 20> text {};
     char* out = text.data();
     *out++ = '0';
     *out++ = '.';

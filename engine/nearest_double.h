@@ -15,9 +15,14 @@ static_assert(std::numeric_limits<double>::is_iec559, "doubles must be IEEE-754"
 
 namespace quanvik::detail {
 
-// Enough decimal digits to decide the rounding of any double; of the rest of
-// a longer text only whether something nonzero follows matters.
-constexpr std::size_t MAX_SIGNIFICANT_DIGITS = 800;
+// The longest exact decimal expansion of a double, in significant digits:
+// that of (2^53 - 1) x 2^-1074, the largest mantissa at the smallest scale.
+constexpr int MAX_EXACT_DIGITS = 767;
+
+// The digits of a text that can decide its rounding. A point halfway between
+// two doubles, (2^54 - 1) x 2^-1075 at the most, has 768; of the rest of a
+// longer text only whether something nonzero follows matters.
+constexpr std::size_t MAX_SIGNIFICANT_DIGITS = MAX_EXACT_DIGITS + 1;
 
 // clang-format off
 constexpr std::array<double, 23> EXACT_POWERS_OF_TEN = {

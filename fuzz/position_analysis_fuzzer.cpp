@@ -2,6 +2,7 @@
 // in the input. Checks the order of the writes, where a fault leaves the
 // fields, and that the old result texts have no influence.
 #include "fuzz_check.h"
+#include "memory_fields.h"
 #include "numeric_text.h"
 #include "position_analysis.h"
 
@@ -12,7 +13,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -20,7 +20,7 @@ namespace {
 using quanvik::FieldId;
 using quanvik::fuzz::require;
 
-constexpr std::size_t FIELD_COUNT = 13;
+using quanvik::FIELD_COUNT;
 constexpr char SEPARATOR = '|';
 constexpr std::array WRITE_ORDER {FieldId::Text7, FieldId::Text9, FieldId::Text10, FieldId::Text8,
     FieldId::Text11, FieldId::Text12, FieldId::Text13};
@@ -38,36 +38,26 @@ bool isInput(FieldId field)
     return indexOf(field) <= indexOf(FieldId::Text6);
 }
 
-class MemoryFields final : public quanvik::FieldAccess {
+// The store, checking each access as the run makes it.
+class CheckedFields final : public quanvik::MemoryFields {
 public:
-    explicit MemoryFields(std::array<std::string, FIELD_COUNT> texts)
-        : texts_(std::move(texts))
-    {
-    }
+    using MemoryFields::MemoryFields;
 
     std::string readText(FieldId field) const override
     {
         // Text9 and Text10 are read back only once this run has written them.
         const bool readBack = (field == FieldId::Text9 || field == FieldId::Text10)
-            && std::find(written_.begin(), written_.end(), field) != written_.end();
+            && std::find(written().begin(), written().end(), field) != written().end();
         require(isInput(field) || readBack, "the run read a result field it had not written");
-        return texts_.at(indexOf(field));
+        return MemoryFields::readText(field);
     }
 
     void writeText(FieldId field, const std::string& text) override
     {
-        require(written_.size() < WRITE_ORDER.size() && WRITE_ORDER.at(written_.size()) == field,
+        require(written().size() < WRITE_ORDER.size() && WRITE_ORDER.at(written().size()) == field,
             "the run wrote out of order");
-        texts_.at(indexOf(field)) = text;
-        written_.push_back(field);
+        MemoryFields::writeText(field, text);
     }
-
-    const std::array<std::string, FIELD_COUNT>& texts() const { return texts_; }
-    const std::vector<FieldId>& written() const { return written_; }
-
-private:
-    std::array<std::string, FIELD_COUNT> texts_;
-    std::vector<FieldId> written_;
 };
 
 struct Fault {
@@ -77,7 +67,7 @@ struct Fault {
     bool operator==(const Fault&) const = default;
 };
 
-std::optional<Fault> runOver(MemoryFields& fields)
+std::optional<Fault> runOver(CheckedFields& fields)
 {
     try {
         quanvik::PositionAnalysis().run(fields);
@@ -126,7 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         input.remove_prefix(std::min(end + 1, input.size()));
     }
 
-    MemoryFields fields(initial);
+    CheckedFields fields(initial);
     const std::optional<Fault> fault = runOver(fields);
     const std::vector<FieldId>& written = fields.written();
     if (fault) {
@@ -147,7 +137,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::array<std::string, FIELD_COUNT> cleared = initial;
     std::fill(
         cleared.begin() + static_cast<std::ptrdiff_t>(indexOf(FieldId::Text7)), cleared.end(), std::string());
-    MemoryFields fresh(cleared);
+    CheckedFields fresh(cleared);
     require(runOver(fresh) == fault, "old result texts changed the fault");
     require(fresh.written() == written, "old result texts changed which fields were written");
     for (const FieldId field : written) {

@@ -1,21 +1,15 @@
 // What the engine tells of the inputs behind a fault (fault_diagnosis.cpp).
+#include "memory_fields.h"
 #include "position_analysis.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstddef>
 #include <string>
 #include <vector>
 
 namespace quanvik {
 namespace {
-
-struct Inputs final : FieldAccess {
-    std::array<std::string, 6> texts;
-    std::string readText(FieldId field) const override { return texts.at(static_cast<std::size_t>(field)); }
-    void writeText(FieldId /*field*/, const std::string& /*text*/) override { }
-};
 
 // "<field> '<text>' <value as written, or overflow> <whole|part>", and " *"
 // where the report names the input as a likely cause.
@@ -46,8 +40,7 @@ TEST(Diagnose, ReadsEachInputOfTheFaultingStep)
         {0, {"1E999"}, {}}, // a fault outside a run names no input
     };
     for (const auto& c : cases) {
-        Inputs fields;
-        fields.texts = c.inputs;
+        const MemoryFields fields(c.inputs);
         std::vector<std::string> readings;
         for (const InputReading& input : diagnose(AnalysisError(FaultKind::DivisionByZero, c.step), fields))
             readings.push_back(describe(input));

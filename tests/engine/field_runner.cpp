@@ -5,6 +5,7 @@
 //   N <bits>      -> <numberToText> <bits of settle>|<fault> <bits of floor> <bits of roundTo2>
 //   S             -> inputsOfStep(0..20), each a sorted list of field numbers
 // A fault is '<kind> <step>'; doubles are their 16 hex digits of IEEE bits.
+#include "memory_fields.h"
 #include "numeric_text.h"
 #include "position_analysis.h"
 
@@ -23,8 +24,6 @@ namespace {
 
 using quanvik::AnalysisError;
 using quanvik::FieldId;
-
-constexpr int FIELD_COUNT = 13;
 
 std::string encode(const std::string& text)
 {
@@ -69,29 +68,15 @@ std::string fault(const AnalysisError& error)
     return std::string(KINDS[static_cast<int>(error.kind())]) + ' ' + std::to_string(error.step());
 }
 
-class Fields : public quanvik::FieldAccess {
-public:
-    std::array<std::string, FIELD_COUNT> texts;
-    std::string written;
-
-    std::string readText(FieldId field) const override { return texts[static_cast<int>(field)]; }
-    void writeText(FieldId field, const std::string& text) override
-    {
-        texts[static_cast<int>(field)] = text;
-        if (!written.empty())
-            written += ',';
-        written += std::to_string(static_cast<int>(field) + 1);
-    }
-};
-
 std::string runCase(std::istringstream& in)
 {
-    Fields fields;
-    for (auto& text : fields.texts) {
+    std::array<std::string, quanvik::FIELD_COUNT> texts;
+    for (auto& text : texts) {
         std::string token;
         in >> token;
         text = decode(token);
     }
+    quanvik::MemoryFields fields(texts);
     std::string outcome = "ok";
     try {
         quanvik::PositionAnalysis().run(fields);
@@ -99,9 +84,15 @@ std::string runCase(std::istringstream& in)
         outcome = fault(error);
     }
     std::string out;
-    for (const auto& text : fields.texts)
+    for (const auto& text : fields.texts())
         out += encode(text) + ' ';
-    return out + (fields.written.empty() ? "-" : fields.written) + ' ' + outcome;
+    std::string written;
+    for (const FieldId field : fields.written()) {
+        if (!written.empty())
+            written += ',';
+        written += std::to_string(static_cast<int>(field) + 1);
+    }
+    return out + (written.empty() ? "-" : written) + ' ' + outcome;
 }
 
 std::string textCase(std::istringstream& in)

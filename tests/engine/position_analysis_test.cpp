@@ -1,3 +1,4 @@
+#include "memory_fields.h"
 #include "position_analysis.h"
 
 #include <gtest/gtest.h>
@@ -16,31 +17,14 @@ namespace {
 // told apart from one it wrote.
 const std::string OLD = "旧值";
 
-class MemoryFields : public FieldAccess {
-public:
-    explicit MemoryFields(const std::array<std::string, 6>& inputs)
-    {
-        std::copy(inputs.begin(), inputs.end(), texts_.begin());
-        std::fill(texts_.begin() + 6, texts_.end(), OLD);
-    }
-
-    std::string readText(FieldId field) const override { return texts_[index(field)]; }
-
-    void writeText(FieldId field, const std::string& text) override
-    {
-        texts_[index(field)] = text;
-        written_.push_back(field);
-    }
-
-    const std::string& text(FieldId field) const { return texts_[index(field)]; }
-    const std::vector<FieldId>& written() const { return written_; }
-
-private:
-    static std::size_t index(FieldId field) { return static_cast<std::size_t>(field); }
-
-    std::array<std::string, 13> texts_;
-    std::vector<FieldId> written_;
-};
+// The inputs in Text1..Text6, OLD in every result field.
+MemoryFields fieldsWith(const std::array<std::string, 6>& inputs)
+{
+    std::array<std::string, FIELD_COUNT> texts;
+    std::copy(inputs.begin(), inputs.end(), texts.begin());
+    std::fill(texts.begin() + 6, texts.end(), OLD);
+    return MemoryFields(texts);
+}
 
 struct Fault {
     FaultKind kind;
@@ -118,7 +102,7 @@ TEST(PositionAnalysis, ResultTextsAndFaults)
 {
     for (const auto& c : RUN_CASES) {
         SCOPED_TRACE(c.name);
-        MemoryFields fields(c.inputs);
+        MemoryFields fields = fieldsWith(c.inputs);
         const auto fault = runOn(fields);
         EXPECT_EQ(resultsOf(fields), c.results);
         EXPECT_EQ(fault, c.fault);
@@ -128,7 +112,7 @@ TEST(PositionAnalysis, ResultTextsAndFaults)
 TEST(PositionAnalysis, WritesEachResultOnceInStepOrder)
 {
     using F = FieldId;
-    MemoryFields fields({"950", "10", "50", "51", "2", "3"});
+    MemoryFields fields = fieldsWith({"950", "10", "50", "51", "2", "3"});
     ASSERT_FALSE(runOn(fields));
     const std::vector<FieldId> expected = {
         F::Text7, F::Text9, F::Text10, F::Text8, F::Text11, F::Text12, F::Text13};
@@ -157,7 +141,7 @@ TEST(PositionAnalysis, UnreadableInputStopsAtItsFirstUse)
         SCOPED_TRACE("Text" + std::to_string(index + 1));
         std::array<std::string, 6> inputs = {"950", "10", "50", "51", "2", "3"};
         inputs[index] = "1E999";
-        MemoryFields fields(inputs);
+        MemoryFields fields = fieldsWith(inputs);
         EXPECT_EQ(runOn(fields), (Fault {FaultKind::Overflow, c.step}));
         EXPECT_EQ(fields.written().size(), c.fieldsWritten);
         const auto named = inputsOfStep(c.step);

@@ -1,0 +1,250 @@
+// Where each control stands and what it shows: the layout table, the
+// captions and results that must fit their boxes, the icon.
+#include "form_fixture.h"
+
+#include "caption_label.h"
+#include "form_layout.h"
+#include "result_box.h"
+
+#include <QAccessible>
+#include <QClipboard>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QImageReader>
+#include <QLabel>
+#include <QSet>
+
+#include <cstddef>
+
+namespace {
+
+// The widest text a run writes for a result box.
+const QString LONGEST_EXPONENT = QStringLiteral("-1.23456789012345E+15");
+
+} // namespace
+
+class FormLayoutTest : public FormFixture {
+    Q_OBJECT
+
+private slots:
+    void window()
+    {
+        QCOMPARE(form_->windowTitle(), QStringLiteral("Quanvik"));
+        QCOMPARE(form_->size(), QSize(374, 426));
+        QCOMPARE(form_->minimumSize(), form_->maximumSize());
+        const Qt::WindowFlags flags = form_->windowFlags();
+        QVERIFY(flags.testFlag(Qt::WindowMinimizeButtonHint));
+        QVERIFY(!flags.testFlag(Qt::WindowMaximizeButtonHint));
+        QVERIFY(!form_->windowIcon().isNull());
+        for (const QString& name : INPUTS + RESULTS)
+            QVERIFY2(box(name)->text().isEmpty(), qPrintable(name));
+    }
+
+    void controls_data()
+    {
+        QTest::addColumn<int>("row");
+        for (const quanvik::ControlRow& entry : quanvik::formLayout())
+            QTest::newRow(entry.name) << int(&entry - quanvik::formLayout().data());
+    }
+
+    // Every control is built as its row of the layout table says.
+    void controls()
+    {
+        QFETCH(int, row);
+        const quanvik::ControlRow& entry = quanvik::formLayout()[std::size_t(row)];
+        const QWidget* widget = control(QString::fromLatin1(entry.name));
+        const QRect rect(entry.left / 15, entry.top / 15, entry.width / 15, entry.height / 15);
+        const QColor colour = entry.colour == quanvik::SYSTEM_COLOUR
+            ? form_->palette().color(QPalette::WindowText)
+            : QColor::fromRgb(entry.colour);
+        switch (entry.kind) {
+        case quanvik::ControlKind::Label:
+            QCOMPARE(widget->geometry(), rect);
+            QCOMPARE(qobject_cast<const QLabel*>(widget)->text(), QString::fromUtf8(entry.caption));
+            QCOMPARE(widget->palette().color(QPalette::WindowText), colour);
+            break;
+        case quanvik::ControlKind::TextBox:
+            QCOMPARE(widget->geometry(), rect);
+            QVERIFY(qobject_cast<const QLineEdit*>(widget) != nullptr);
+            break;
+        case quanvik::ControlKind::PushButton:
+            QCOMPARE(widget->geometry(), rect);
+            QCOMPARE(qobject_cast<const QPushButton*>(widget)->text(), QString::fromUtf8(entry.caption));
+            break;
+        case quanvik::ControlKind::Line:
+            QCOMPARE(widget->geometry().topLeft(), rect.topLeft());
+            QCOMPARE(widget->width(), rect.width());
+            // Reaches past the client edge and is clipped there.
+            QCOMPARE(widget->visibleRegion().boundingRect().width(), form_->width());
+            break;
+        }
+    }
+
+    void controlsPinned_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("pixels");
+        QTest::addColumn<QString>("caption");
+        // Independent of the table: the rows other checks depend on.
+        QTest::newRow("Command1") << "Command1" << QRect(120, 112, 145, 33) << "分析";
+        QTest::newRow("Label20 under Text11") << "Label20" << QRect(16, 216, 97, 17) << "做多盈亏平衡点";
+        QTest::newRow("Text11") << "Text11" << QRect(112, 216, 65, 18) << "";
+        QTest::newRow("Label22 narrow") << "Label22" << QRect(256, 272, 9, 17) << "%";
+        QTest::newRow("Label27 two lines")
+            << "Label27" << QRect(16, 384, 345, 25)
+            << "3、风险率会随市场价格的变动而变动，实际风险率变动以交易软件变动为主。";
+    }
+
+    void controlsPinned()
+    {
+        QFETCH(QString, name);
+        QFETCH(QRect, pixels);
+        QFETCH(QString, caption);
+        QCOMPARE(control(name)->geometry(), pixels);
+        if (auto* label = form_->findChild<QLabel*>(name))
+            QCOMPARE(label->text(), caption);
+    }
+
+    void controlCounts()
+    {
+        // 13 text boxes, 27 labels, the button and 2 lines, and nothing else.
+        QCOMPARE(form_->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly).size(), 13);
+        QCOMPARE(form_->findChildren<QLabel*>(Qt::FindDirectChildrenOnly).size(), 27);
+        QCOMPARE(form_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly).size(), 43);
+    }
+
+    void boxesAboveLabels()
+    {
+        // Label20 reaches into Text11 at x = 112: the box must be on top there.
+        const QRect label20 = control("Label20")->geometry();
+        const QRect text11 = control("Text11")->geometry();
+        QVERIFY(label20.intersects(text11));
+        QCOMPARE(form_->childAt(text11.left(), text11.center().y()), control("Text11"));
+        for (const QString& name : INPUTS + RESULTS)
+            QCOMPARE(form_->childAt(control(name)->geometry().center()), control(name));
+    }
+
+    void captionsFit()
+    {
+        QVERIFY2(QFontInfo(form_->font()).family() == QStringLiteral("WenQuanYi Micro Hei Mono"),
+            "install fonts-wqy-microhei");
+        const QList<CaptionLabel*> labels = form_->findChildren<CaptionLabel*>();
+        QCOMPARE(labels.size(), 27);
+        for (const CaptionLabel* label : labels) {
+            const QString what = label->objectName() + ": " + label->text();
+            const QSize box = label->size();
+            // Wrapped at the box's width, no line is wider than the box...
+            const QFontMetrics metrics(label->font());
+            const QRect wrapped = metrics.boundingRect(QRect(QPoint(), QSize(box.width(), 10000)),
+                Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, label->text());
+            QVERIFY2(wrapped.width() <= box.width(), qPrintable(what));
+            // ...and drawn in a box taller than its own, no ink falls below it.
+            CaptionLabel tall(label->text());
+            tall.setFont(label->font());
+            tall.resize(box.width(), box.height() + 40);
+            QImage ink(tall.size(), QImage::Format_ARGB32_Premultiplied);
+            ink.fill(Qt::transparent);
+            tall.render(&ink, QPoint(), QRegion(), QWidget::DrawChildren);
+            int lowest = -1;
+            for (int y = 0; y < ink.height(); ++y)
+                for (int x = 0; x < ink.width(); ++x)
+                    if (qAlpha(ink.pixel(x, y)) != 0)
+                        lowest = y;
+            QVERIFY2(lowest >= 0, qPrintable(what));
+            QVERIFY2(lowest < box.height(), qPrintable(what + QStringLiteral(" ink to row %1").arg(lowest)));
+            if (label->objectName() == QStringLiteral("Label27"))
+                QVERIFY2(lowest > box.height() / 2, "the note wraps onto a second line");
+        }
+    }
+
+    void resultShownWhole_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("pixelSize"); // 0: elided at the smallest size
+        struct Row {
+            const char* text;
+            int pixelSize;
+        };
+        const Row rows[] = {
+            {"12", 12},
+            {"开仓手数过大", 9},   // was cut to 开仓手数过
+            {"5145.32061", 9},     // was cut to 5145.320
+            {"41666666415.67", 0}, // was cut to 41666666 and half a 4
+            {"-12345678.9012345", 0},
+            {"-1.23456789012345E+15", 0},
+        };
+        for (const QString& name : RESULTS)
+            for (const Row& row : rows)
+                QTest::addRow("%s %s", qPrintable(name), row.text)
+                    << name << QString::fromUtf8(row.text) << row.pixelSize;
+    }
+
+    // A cut figure must never read as another: shown whole in a smaller font,
+    // else visibly elided; the text itself is always whole.
+    void resultShownWhole()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        QFETCH(int, pixelSize);
+        auto* result = control<ResultBox>(name);
+        const auto field = quanvik::FieldId(int(RESULTS.indexOf(name)) + 6);
+        // After the widest text, so that the font must grow back too.
+        form_->writeText(field, LONGEST_EXPONENT.toStdString());
+        form_->writeText(field, text.toStdString());
+        QCOMPARE(result->text(), text);
+        QCOMPARE(QFontInfo(result->font()).family(), QFontInfo(form_->font()).family());
+
+        if (pixelSize != 0) {
+            QCOMPARE(QFontInfo(result->font()).pixelSize(), pixelSize);
+            QCOMPARE(result->shownText(), text);
+            QVERIFY(result->toolTip().isEmpty());
+            // Drawn by the line edit itself: with the cursor at the end the
+            // start is still in view, so nothing is scrolled away.
+            const QPoint start(result->contentsRect().left() + 4, result->height() / 2);
+            QCOMPARE(result->cursorPositionAt(start), 0);
+            result->end(false);
+            QCOMPARE(result->cursorPositionAt(start), 0);
+        } else {
+            QCOMPARE(QFontInfo(result->font()).pixelSize(), ResultBox::MIN_PIXEL_SIZE);
+            const QString shown = result->shownText();
+            const qsizetype cut = shown.indexOf(QChar(ResultBox::ELLIPSIS));
+            QVERIFY2(cut >= 3 && shown.size() - cut >= 4, qPrintable(shown));
+            QVERIFY(text.startsWith(shown.left(cut)) && text.endsWith(shown.mid(cut + 1)));
+            QVERIFY(QFontMetrics(result->font()).horizontalAdvance(shown) < result->contentsRect().width());
+            QCOMPARE(result->toolTip(), text);
+        }
+
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(result);
+        QCOMPARE(accessible->text(QAccessible::Value), text);
+        result->setFocus();
+        QTest::keyClick(result, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(result, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), text);
+    }
+
+    void captionIcon()
+    {
+        QVERIFY(QImageReader::supportedImageFormats().contains("ico"));
+        QImageReader reader(QStringLiteral(":/quanvik/form.ico"));
+        QCOMPARE(reader.imageCount(), 2);
+        QList<int> colourCounts;
+        do {
+            const QImage image = reader.read();
+            QCOMPARE(image.size(), QSize(16, 16));
+            QSet<QRgb> colours;
+            for (int y = 0; y < 16; ++y)
+                for (int x = 0; x < 16; ++x)
+                    if (qAlpha(image.pixel(x, y)) != 0)
+                        colours.insert(image.pixel(x, y));
+            colourCounts << int(colours.size());
+        } while (reader.jumpToNextImage());
+        QCOMPARE(colourCounts.size(), 2);
+        QCOMPARE(colourCounts[0], 2);
+        QVERIFY(colourCounts[1] > 2 && colourCounts[1] <= 16);
+        QVERIFY(form_->windowIcon().availableSizes().contains(QSize(16, 16)));
+    }
+};
+
+QTEST_MAIN(FormLayoutTest)
+#include "form_layout_test.moc"
