@@ -26,3 +26,9 @@ function(quanvik_sign file)
     file(RENAME ${file}.signed ${file})
     message(STATUS "Signed ${file}")
 endfunction()
+
+# Run as a script (cmake -DQUANVIK_SIGN_FILE=<file> -P Authenticode.cmake): how
+# makensis signs the uninstaller it builds into the installer.
+if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE AND DEFINED QUANVIK_SIGN_FILE)
+    quanvik_sign(${QUANVIK_SIGN_FILE})
+endif()

@@ -1,5 +1,6 @@
 # Run by cpack on the staged files before it packs them, once for each
-# package: the program is signed (when a certificate is given), every file
+# package: the program is signed (when a certificate is given; the
+# uninstaller too, as makensis builds it), every file
 # takes the sources' date, which the installer stores, and the installer's
 # lists of files to copy and to remove are written in sorted order, since
 # NSIS and CPack otherwise take them in the order the file system lists
@@ -51,6 +52,13 @@ if(CPACK_GENERATOR STREQUAL "NSIS")
     foreach(dir IN LISTS folders)
         string(APPEND remove "  RMDir \"$INSTDIR\\${dir}\"\n")
     endforeach()
+    # The uninstaller is signed when makensis builds it, before the installer
+    # stores it, so the one written on the user's PC carries the signature.
+    set(sign "")
+    if(NOT "$ENV{QUANVIK_SIGN_CERT}" STREQUAL "")
+        set(sign "!uninstfinalize '\"${CMAKE_COMMAND}\" -DQUANVIK_SIGN_FILE=\"%1\" -P \"${CMAKE_CURRENT_LIST_DIR}/Authenticode.cmake\"'\n")
+    endif()
+    file(WRITE ${CPACK_TOPLEVEL_DIRECTORY}/quanvik-sign.nsh "${sign}")
     file(WRITE ${CPACK_TOPLEVEL_DIRECTORY}/quanvik-install.nsh "${install}")
     file(WRITE ${CPACK_TOPLEVEL_DIRECTORY}/quanvik-uninstall.nsh "${remove}")
 endif()

@@ -3,6 +3,7 @@
 
   windows_package_check.py contents ZIP [--qt-notes]   exactly the files the program needs
   windows_package_check.py hardening ZIP               every program and DLL hardened
+  windows_package_check.py qt-stamps ZIP DATE_FILE     Qt's DLLs dated as the toolchain says
 """
 
 import struct
@@ -76,6 +77,30 @@ def hardening_faults(data):
     return faults
 
 
+def pe_time_stamp(data):
+    """The TimeDateStamp of a PE file's COFF header."""
+    pe = struct.unpack_from('<I', data, 0x3C)[0]
+    return struct.unpack_from('<I', data, pe + 8)[0]
+
+
+def check_qt_stamps(path, date_file):
+    """Every Qt DLL carries the date of its source, not of the build that made it."""
+    with open(date_file, encoding='ascii') as f:
+        text = f.read().strip()
+    if not text.isdigit():
+        print('%s names no source date' % date_file)
+        return False
+    expected, ok = int(text), True
+    with zipfile.ZipFile(path) as archive:
+        qt = sorted(name for name in members(archive) if name.lower().endswith('.dll')
+                    and (name.startswith('Qt6') or '/' in name))
+        for name in qt:
+            stamp = pe_time_stamp(archive.read(members(archive)[name]))
+            print('%-32s %d%s' % (name, stamp, '' if stamp == expected else ', not %d' % expected))
+            ok = ok and stamp == expected
+    return ok and bool(qt)
+
+
 def check_contents(path, qt_notes):
     with zipfile.ZipFile(path) as archive:
         found = members(archive)
@@ -113,6 +138,8 @@ def main(argv):
         return 0 if check_contents(argv[2], '--qt-notes' in argv[3:]) else 1
     if len(argv) == 3 and argv[1] == 'hardening':
         return 0 if check_hardening(argv[2]) else 1
+    if len(argv) == 4 and argv[1] == 'qt-stamps':
+        return 0 if check_qt_stamps(argv[2], argv[3]) else 1
     print(__doc__, file=sys.stderr)
     return 2
 
