@@ -204,8 +204,8 @@ signed)
     skipUnless osslsigncode openssl unzip
     dir=$1 cpack=$2 config=$3
     # Windows programs sign as Authenticode: the packages are made again
-    # with a throwaway certificate, and both the program and the installer
-    # must carry a signature that verifies against it.
+    # with a throwaway certificate, and the program, the installer and the
+    # uninstaller it writes must carry a signature that verifies against it.
     work=$(mktemp -d /tmp/quanvik-signed.XXXXXX)
     trap 'rm -rf "$work"' EXIT
     openssl req -x509 -newkey rsa:2048 -nodes -days 30 -subj "/CN=Quanvik test signer" \
@@ -213,11 +213,19 @@ signed)
     QUANVIK_SIGN_CERT=$work/cert.pem QUANVIK_SIGN_KEY=$work/key.pem \
         "$cpack" -G "ZIP;NSIS" --config "$config" -B "$work/packages" >"$work/cpack.log" ||
         { cat "$work/cpack.log"; fail "cpack could not sign the packages"; }
+    # The uninstaller exists only once the installer has written it: it is
+    # installed, silently, in a copy of the test's Wine prefix.
+    skipUnless wine wineserver
+    cp -a "$(readlink -f "$WINEPREFIX")" "$work/wine"
     verify() { # <certificate> <folder of packages>
-        local program=$work/quanvik.exe installer
+        local program=$work/quanvik.exe installer uninstaller=$work/wine/drive_c/signed/Uninstall.exe
         unzip -p "$2"/*.zip '*/quanvik.exe' >"$program"
         installer=$(ls "$2"/*-setup.exe)
-        for file in "$program" "$installer"; do
+        rm -rf "$work/wine/drive_c/signed"
+        WINEPREFIX=$work/wine WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d' \
+            wine "$installer" /S '/D=C:\signed' || fail "the signed installer did not install"
+        WINEPREFIX=$work/wine wineserver -k
+        for file in "$program" "$installer" "$uninstaller"; do
             osslsigncode verify -CAfile "$1" -in "$file" >"$work/verify.log" 2>&1 ||
                 { cat "$work/verify.log"; fail "$(basename "$file") carries no valid signature"; }
             echo "$(basename "$file"): $(grep -m1 'Signature verification' "$work/verify.log")"
