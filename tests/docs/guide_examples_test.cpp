@@ -1,6 +1,6 @@
 // Every figure the user guide quotes is what the program shows: its tables of
-// analyses, of readings and of written figures, and every `a × b = c` in it.
-// A failure names the guide's line.
+// analyses, of readings, of written figures and of built-in parameters, and
+// every `a × b = c` in it. A failure names the guide's line.
 #include "memory_fields.h"
 #include "numeric_text.h"
 #include "position_analysis.h"
@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
@@ -36,12 +37,25 @@ const std::array<std::string, 13> CAPTIONS = {"交易本金", "保证金比例",
 const std::string UNCHANGED = "（不变）";
 const std::string FAULT = "提示";
 const std::array<std::string, 3> FAULT_NAMES = {"除数为零", "溢出", "无效运算"};
+// The rows of the table of built-in parameters by the constants they show.
+const std::map<std::string, std::string> PARAMETERS = {{"合约乘数", "CONTRACT_UNITS"},
+    {"手续费率", "COMMISSION_RATE"}, {"持仓费率", "HOLDING_RATE"}, {"风险率每手扣除", "PER_LOT_CHARGE"},
+    {"做多盈亏平衡点加价", "BREAK_EVEN_TICK"}};
 
 void expectStated(int line, const std::string& what, const std::string& shown, const std::string& stated)
 {
     if (shown != stated)
         ADD_FAILURE_AT(QUANVIK_GUIDE, line)
             << what << ": the guide says " << stated << ", the program has " << shown;
+}
+
+// The value a constant of the analysis is defined with, read from its source.
+std::string constantValue(const std::string& source, const std::string& name)
+{
+    const std::string definition = "constexpr double " + name + " = ";
+    const std::size_t at = source.find(definition);
+    return at == std::string::npos ? "undefined"
+                                   : numberToText(textToNumber(source.substr(at + definition.size(), 32)));
 }
 
 std::string trim(const std::string& text)
@@ -180,12 +194,16 @@ TEST(GuideExamples, AreWhatTheProgramShows)
         }
     }
 
+    // The table of built-in parameters shows the constants as the analysis defines them.
+    std::ifstream engineFile(QUANVIK_ENGINE_CONSTANTS);
+    const std::string engine((std::istreambuf_iterator<char>(engineFile)), std::istreambuf_iterator<char>());
     // A table whose first column names the fields is a table of analyses: each
     // column headed 例… is one press, and columns of the same name in several
     // tables are the same press (the six inputs and the seven results of 例子).
     std::map<std::string, std::map<std::string, Stated>> presses;
     int readings = 0;
     int writings = 0;
+    std::size_t parameters = 0;
     for (const std::vector<Row>& table : tables) {
         if (table.empty())
             continue;
@@ -202,6 +220,12 @@ TEST(GuideExamples, AreWhatTheProgramShows)
             } else if (header.cells[0] == "算式") {
                 expectStated(row->line, first, Expression(first).value(), row->cells.at(column("显示为")));
                 ++writings;
+            } else if (header.cells[0] == "参数") {
+                // Its value is the number the cell begins with, read as an input is.
+                const std::string constant = PARAMETERS.contains(first) ? PARAMETERS.at(first) : "?";
+                expectStated(row->line, first + " " + constant, constantValue(engine, constant),
+                    numberToText(textToNumber(row->cells.at(column("数值")))));
+                parameters += PARAMETERS.contains(first) ? 1 : 0;
             } else if (std::ranges::count(CAPTIONS, first) == 1 || first == FAULT) {
                 for (std::size_t i = 1; i < header.cells.size() && i < row->cells.size(); ++i)
                     if (header.cells[i].starts_with("例"))
@@ -222,6 +246,7 @@ TEST(GuideExamples, AreWhatTheProgramShows)
     EXPECT_GE(readings, 10);
     EXPECT_GE(writings, 5);
     EXPECT_GE(equations, 10);
+    EXPECT_EQ(parameters, PARAMETERS.size()) << "rows of the table of built-in parameters";
 }
 
 } // namespace
