@@ -1,5 +1,7 @@
 // Every figure the user guide quotes is what the program shows: its tables of
-// analyses, of readings and of written figures, and every `a × b = c` in it.
+// analyses, of readings, of written figures and of built-in parameters, and
+// every `a × b = c` in it. A failure names the guide's line.
+#include "memory_fields.h"
 #include "numeric_text.h"
 #include "position_analysis.h"
 
@@ -8,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
@@ -17,7 +20,14 @@
 namespace quanvik {
 namespace {
 
-using Row = std::vector<std::string>;
+struct Row {
+    std::vector<std::string> cells;
+    int line = 0;
+};
+struct Stated {
+    std::string text;
+    int line = 0;
+};
 using Record = std::map<std::string, std::string>;
 
 // Text1..Text13 by the captions beside them.
@@ -27,16 +37,26 @@ const std::array<std::string, 13> CAPTIONS = {"交易本金", "保证金比例",
 const std::string UNCHANGED = "（不变）";
 const std::string FAULT = "提示";
 const std::array<std::string, 3> FAULT_NAMES = {"除数为零", "溢出", "无效运算"};
+// The rows of the table of built-in parameters by the constants they show.
+const std::map<std::string, std::string> PARAMETERS = {{"合约乘数", "CONTRACT_UNITS"},
+    {"手续费率", "COMMISSION_RATE"}, {"持仓费率", "HOLDING_RATE"}, {"风险率每手扣除", "PER_LOT_CHARGE"},
+    {"做多盈亏平衡点加价", "BREAK_EVEN_TICK"}};
 
-class Fields : public FieldAccess {
-public:
-    std::string readText(FieldId field) const override { return texts[static_cast<std::size_t>(field)]; }
-    void writeText(FieldId field, const std::string& text) override
-    {
-        texts[static_cast<std::size_t>(field)] = text;
-    }
-    std::array<std::string, 13> texts;
-};
+void expectStated(int line, const std::string& what, const std::string& shown, const std::string& stated)
+{
+    if (shown != stated)
+        ADD_FAILURE_AT(QUANVIK_GUIDE, line)
+            << what << ": the guide says " << stated << ", the program has " << shown;
+}
+
+// The value a constant of the analysis is defined with, read from its source.
+std::string constantValue(const std::string& source, const std::string& name)
+{
+    const std::string definition = "constexpr double " + name + " = ";
+    const std::size_t at = source.find(definition);
+    return at == std::string::npos ? "undefined"
+                                   : numberToText(textToNumber(source.substr(at + definition.size(), 32)));
+}
 
 std::string trim(const std::string& text)
 {
@@ -55,20 +75,20 @@ std::string cellText(const std::string& cell)
 }
 
 // What the window shows after a press: the seven results and the fault's name.
-Record analyse(const Record& example)
+Record analyse(const std::map<std::string, Stated>& press)
 {
-    Fields fields;
-    fields.texts.fill(UNCHANGED);
+    std::vector<std::string> texts(CAPTIONS.size(), UNCHANGED);
     for (std::size_t i = 0; i < 6; ++i)
-        fields.texts[i] = example.contains(CAPTIONS[i]) ? example.at(CAPTIONS[i]) : "";
+        texts[i] = press.contains(CAPTIONS[i]) ? press.at(CAPTIONS[i]).text : "";
+    MemoryFields fields(texts);
     Record shown {{FAULT, ""}};
     try {
         PositionAnalysis().run(fields);
     } catch (const AnalysisError& error) {
         shown[FAULT] = FAULT_NAMES[static_cast<std::size_t>(error.kind())];
     }
-    for (std::size_t i = 6; i < 13; ++i)
-        shown[CAPTIONS[i]] = fields.texts[i];
+    for (std::size_t i = 6; i < CAPTIONS.size(); ++i)
+        shown[CAPTIONS[i]] = fields.texts()[i];
     return shown;
 }
 
@@ -149,66 +169,76 @@ TEST(GuideExamples, AreWhatTheProgramShows)
     ASSERT_TRUE(file) << QUANVIK_GUIDE;
     std::vector<std::vector<Row>> tables(1);
     int equations = 0;
+    int number = 0;
     for (std::string line; std::getline(file, line);) {
+        ++number;
         if (!line.starts_with('|')) {
             if (!tables.back().empty())
                 tables.emplace_back();
         } else if (!line.starts_with("|---")) {
-            Row& row = tables.back().emplace_back();
+            Row& row = tables.back().emplace_back(Row {{}, number});
             std::istringstream cells(line.substr(1));
             for (std::string cell; std::getline(cells, cell, '|');)
-                row.push_back(cellText(cell));
+                row.cells.push_back(cellText(cell));
         }
         // `left = right` in running text or a table, never in a fenced block.
         for (std::size_t open = line.find('`'); !line.starts_with("```") && open != std::string::npos;) {
             const std::size_t close = line.find('`', open + 1);
             const std::string span = line.substr(open + 1, close - open - 1);
             if (const std::size_t equals = span.find(" = "); equals != std::string::npos) {
-                SCOPED_TRACE(span);
-                EXPECT_EQ(Expression(span.substr(0, equals)).value(), span.substr(equals + 3));
+                expectStated(
+                    number, span, Expression(span.substr(0, equals)).value(), span.substr(equals + 3));
                 ++equations;
             }
             open = close == std::string::npos ? close : line.find('`', close + 1);
         }
     }
 
+    // The table of built-in parameters shows the constants as the analysis defines them.
+    std::ifstream engineFile(QUANVIK_ENGINE_CONSTANTS);
+    const std::string engine((std::istreambuf_iterator<char>(engineFile)), std::istreambuf_iterator<char>());
     // A table whose first column names the fields is a table of analyses: each
     // column headed 例… is one press, and columns of the same name in several
     // tables are the same press (the six inputs and the seven results of 例子).
-    std::map<std::string, Record> presses;
+    std::map<std::string, std::map<std::string, Stated>> presses;
     int readings = 0;
     int writings = 0;
+    std::size_t parameters = 0;
     for (const std::vector<Row>& table : tables) {
         if (table.empty())
             continue;
         const Row& header = table.front();
         const auto column = [&](const std::string& name) {
-            return static_cast<std::size_t>(std::find(header.begin(), header.end(), name) - header.begin());
+            return static_cast<std::size_t>(
+                std::find(header.cells.begin(), header.cells.end(), name) - header.cells.begin());
         };
         for (auto row = table.begin() + 1; row != table.end(); ++row) {
-            SCOPED_TRACE(row->at(0));
-            if (header[0] == "你输入") {
-                EXPECT_EQ(readAs(row->at(0)), row->at(column("读作")));
+            const std::string& first = row->cells.at(0);
+            if (header.cells[0] == "你输入") {
+                expectStated(row->line, first, readAs(first), row->cells.at(column("读作")));
                 ++readings;
-            } else if (header[0] == "算式") {
-                EXPECT_EQ(Expression(row->at(0)).value(), row->at(column("显示为")));
+            } else if (header.cells[0] == "算式") {
+                expectStated(row->line, first, Expression(first).value(), row->cells.at(column("显示为")));
                 ++writings;
-            } else if (std::ranges::count(CAPTIONS, row->at(0)) == 1 || row->at(0) == FAULT) {
-                for (std::size_t i = 1; i < header.size() && i < row->size(); ++i)
-                    if (header[i].starts_with("例"))
-                        presses[header[i]][row->at(0)] = row->at(i);
+            } else if (header.cells[0] == "参数") {
+                // Its value is the number the cell begins with, read as an input is.
+                const std::string constant = PARAMETERS.contains(first) ? PARAMETERS.at(first) : "?";
+                expectStated(row->line, first + " " + constant, constantValue(engine, constant),
+                    numberToText(textToNumber(row->cells.at(column("数值")))));
+                parameters += PARAMETERS.contains(first) ? 1 : 0;
+            } else if (std::ranges::count(CAPTIONS, first) == 1 || first == FAULT) {
+                for (std::size_t i = 1; i < header.cells.size() && i < row->cells.size(); ++i)
+                    if (header.cells[i].starts_with("例"))
+                        presses[header.cells[i]][first] = {row->cells[i], row->line};
             }
         }
     }
 
     for (const auto& [name, press] : presses) {
-        SCOPED_TRACE(name);
         const Record shown = analyse(press);
-        for (const auto& [caption, text] : press) {
-            if (shown.contains(caption)) {
-                EXPECT_EQ(shown.at(caption), text) << caption;
-            }
-        }
+        for (const auto& [caption, stated] : press)
+            if (shown.contains(caption))
+                expectStated(stated.line, name + " " + caption, shown.at(caption), stated.text);
     }
     // A table renamed out of reach would otherwise pass unchecked.
     EXPECT_GE(presses.size(), 5U);
@@ -216,6 +246,7 @@ TEST(GuideExamples, AreWhatTheProgramShows)
     EXPECT_GE(readings, 10);
     EXPECT_GE(writings, 5);
     EXPECT_GE(equations, 10);
+    EXPECT_EQ(parameters, PARAMETERS.size()) << "rows of the table of built-in parameters";
 }
 
 } // namespace
