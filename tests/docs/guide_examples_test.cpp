@@ -223,7 +223,8 @@ TEST(GuideExamples, AreWhatTheProgramShows)
             } else if (header.cells[0] == "参数") {
                 // Its value is the number the cell begins with, read as an input is.
                 const std::string constant = PARAMETERS.contains(first) ? PARAMETERS.at(first) : "?";
-                expectStated(row->line, first + " " + constant, constantValue(engine, constant),
+                expectStated(row->line, std::string(first).append(" ").append(constant),
+                    constantValue(engine, constant),
                     numberToText(textToNumber(row->cells.at(column("数值")))));
                 parameters += PARAMETERS.contains(first) ? 1 : 0;
             } else if (std::ranges::count(CAPTIONS, first) == 1 || first == FAULT) {
@@ -238,7 +239,8 @@ TEST(GuideExamples, AreWhatTheProgramShows)
         const Record shown = analyse(press);
         for (const auto& [caption, stated] : press)
             if (shown.contains(caption))
-                expectStated(stated.line, name + " " + caption, shown.at(caption), stated.text);
+                expectStated(stated.line, std::string(name).append(" ").append(caption), shown.at(caption),
+                    stated.text);
     }
     // A table renamed out of reach would otherwise pass unchecked.
     EXPECT_GE(presses.size(), 5U);
