@@ -39,14 +39,23 @@ QString ResultBox::shownText() const
 {
     if (!elided_)
         return text();
-    // The most characters whose head and tail fit around the ellipsis.
+    // An exponent stays whole with its E and sign, so that the cut falls in
+    // the mantissa's digits; a plain figure loses its middle.
     const QString whole = text();
-    const QFontMetrics metrics = fontMetrics();
-    auto elided = [&whole](qsizetype kept) {
+    const qsizetype exponent = whole.lastIndexOf(QLatin1Char('E'));
+    const bool keepExponent = exponent > 0 && exponent + 1 < whole.size()
+        && (whole[exponent + 1] == QLatin1Char('+') || whole[exponent + 1] == QLatin1Char('-'));
+    auto elided = [&](qsizetype kept) {
+        if (keepExponent)
+            return whole.left(kept) + QChar(ELLIPSIS) + whole.mid(exponent);
         return whole.left(kept - kept / 2) + QChar(ELLIPSIS) + whole.right(kept / 2);
     };
-    qsizetype fits = 0;
-    qsizetype tooMany = whole.size();
+    // The most characters that fit around the ellipsis; the mantissa keeps
+    // its sign and a digit however narrow the box.
+    const QFontMetrics metrics = fontMetrics();
+    const qsizetype least = keepExponent && whole.startsWith(QLatin1Char('-')) ? 2 : keepExponent ? 1 : 0;
+    qsizetype fits = least;
+    qsizetype tooMany = keepExponent ? exponent : whole.size();
     while (tooMany - fits > 1) {
         const qsizetype middle = (fits + tooMany) / 2;
         if (metrics.horizontalAdvance(elided(middle)) <= lineRect().width())

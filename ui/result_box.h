@@ -4,9 +4,10 @@
 
 // A read-only box for one result. It never shows a figure cut so that it
 // reads as another: a text too wide for the box is drawn in a smaller font,
-// down to MIN_PIXEL_SIZE, and beyond that elided in the middle, so that the
-// sign and leading digits and the exponent stay in view, with the whole text
-// in the tooltip. text(), the accessible value and copying give the whole
+// down to MIN_PIXEL_SIZE, and beyond that elided: a plain figure in the
+// middle, keeping its sign and leading digits; an exponent form in its
+// mantissa, keeping the E, the sign and the exponent whole ("1.3333⋯E+198"),
+// with the whole text in the tooltip. text(), the accessible value and copying give the whole
 // text always. A stale box, one a faulted run did not reach, is dimmed.
 class ResultBox : public QLineEdit {
     Q_OBJECT
@@ -25,6 +26,8 @@ public:
 
     // The text as drawn: whole, or elided with an ellipsis.
     QString shownText() const;
+    // Where the text is drawn: inside the frame and the line edit's margins.
+    QRect lineRect() const;
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -35,7 +38,6 @@ private:
     void fitText();
     void reclaimStyleInset();
     void applyColours();
-    QRect lineRect() const;
 
     bool stale_ = false;
     bool elided_ = false;

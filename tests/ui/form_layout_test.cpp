@@ -12,6 +12,8 @@
 #include <QFontMetrics>
 #include <QImageReader>
 #include <QLabel>
+#include <QPainter>
+#include <QRegularExpression>
 #include <QSet>
 
 #include <cstddef>
@@ -21,10 +23,52 @@ namespace {
 // The widest text a run writes for a result box.
 const QString LONGEST_EXPONENT = QStringLiteral("-1.23456789012345E+15");
 
+// Drawn at the screen's density onto a transparent image of `size` logical
+// pixels: at fractional scales the device pixels decide whether a glyph is cut.
+QImage inkImage(QSize size, qreal ratio)
+{
+    QImage image((QSizeF(size) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::transparent);
+    return image;
+}
+
+// The device pixels from the image's top left to its farthest ink, or (0, 0).
+QSize inkExtent(const QImage& image)
+{
+    QSize extent;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)) != 0)
+                extent = extent.expandedTo(QSize(x + 1, y + 1));
+    return extent;
+}
+
 } // namespace
 
 class FormLayoutTest : public FormFixture {
     Q_OBJECT
+
+    // What the box draws, drawn again at the screen's density with room to
+    // spare, ends within the pixels of the line it has.
+    static void expectDrawnWithin(const ResultBox* result)
+    {
+        const QRect line = result->lineRect();
+        const qreal ratio = result->devicePixelRatioF();
+        QImage ink = inkImage(QSize(line.width() + 100, line.height()), ratio);
+        QPainter painter(&ink);
+        painter.setFont(result->font());
+        painter.drawText(QRect(QPoint(), ink.deviceIndependentSize().toSize()),
+            Qt::AlignLeft | Qt::AlignVCenter, result->shownText());
+        painter.end();
+        const int room = int(line.width() * ratio);
+        QVERIFY2(inkExtent(ink).width() <= room,
+            qPrintable(QStringLiteral("%1: %2 drawn %3 pixels wide in %4 at %5x")
+                    .arg(result->objectName(), result->shownText())
+                    .arg(inkExtent(ink).width())
+                    .arg(room)
+                    .arg(ratio)));
+    }
 
 private slots:
     void window()
@@ -138,22 +182,27 @@ private slots:
             const QRect wrapped = metrics.boundingRect(QRect(QPoint(), QSize(box.width(), 10000)),
                 Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, label->text());
             QVERIFY2(wrapped.width() <= box.width(), qPrintable(what));
-            // ...and drawn in a box taller than its own, no ink falls below it.
-            CaptionLabel tall(label->text());
-            tall.setFont(label->font());
-            tall.resize(box.width(), box.height() + 40);
-            QImage ink(tall.size(), QImage::Format_ARGB32_Premultiplied);
-            ink.fill(Qt::transparent);
-            tall.render(&ink, QPoint(), QRegion(), QWidget::DrawChildren);
-            int lowest = -1;
-            for (int y = 0; y < ink.height(); ++y)
-                for (int x = 0; x < ink.width(); ++x)
-                    if (qAlpha(ink.pixel(x, y)) != 0)
-                        lowest = y;
-            QVERIFY2(lowest >= 0, qPrintable(what));
-            QVERIFY2(lowest < box.height(), qPrintable(what + QStringLiteral(" ink to row %1").arg(lowest)));
+            // ...and drawn at the screen's density in a box larger than its
+            // own, no ink falls below or beyond the pixels the box gets.
+            CaptionLabel large(label->text());
+            large.setFont(label->font());
+            large.resize(box.width(), box.height() + 40);
+            const qreal ratio = label->devicePixelRatioF();
+            QImage ink = inkImage(large.size(), ratio);
+            large.render(&ink, QPoint(), QRegion(), QWidget::DrawChildren);
+            const QSize extent = inkExtent(ink);
+            const QSize room = (QSizeF(box) * ratio).toSize();
+            QVERIFY2(!extent.isEmpty(), qPrintable(what));
+            QVERIFY2(extent.width() <= room.width() && extent.height() <= room.height(),
+                qPrintable(what
+                    + QStringLiteral(" ink to %1x%2 of %3x%4 pixels at %5x")
+                        .arg(extent.width())
+                        .arg(extent.height())
+                        .arg(room.width())
+                        .arg(room.height())
+                        .arg(ratio)));
             if (label->objectName() == QStringLiteral("Label27"))
-                QVERIFY2(lowest > box.height() / 2, "the note wraps onto a second line");
+                QVERIFY2(extent.height() > room.height() / 2, "the note wraps onto a second line");
         }
     }
 
@@ -214,6 +263,7 @@ private slots:
             QVERIFY(QFontMetrics(result->font()).horizontalAdvance(shown) < result->contentsRect().width());
             QCOMPARE(result->toolTip(), text);
         }
+        expectDrawnWithin(result);
 
         QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(result);
         QCOMPARE(accessible->text(QAccessible::Value), text);
@@ -221,6 +271,65 @@ private slots:
         QTest::keyClick(result, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(result, Qt::Key_C, Qt::ControlModifier);
         QCOMPARE(QApplication::clipboard()->text(), text);
+    }
+
+    void longResultsKeepTheirMeaning_data()
+    {
+        QTest::addColumn<QString>("principal");
+        QTest::addColumn<bool>("pasted");
+        QTest::addColumn<QString>("riskRate");
+        const QString nines(200, QLatin1Char('9'));
+        QTest::newRow("200 nines pasted") << nines << true << "8.33333333333333E+199";
+        QTest::newRow("minus 200 nines pasted") << "-" + nines << true << "-8.33333333333333E+199";
+        QTest::newRow("1.797E+308 typed") << "1.797E+308" << false << "1.4975E+308";
+    }
+
+    // Elided, a result still reads as its own figure: an exponent form keeps
+    // its E, sign and exponent whole after the cut, a plain one its sign and
+    // leading digits before it.
+    void longResultsKeepTheirMeaning()
+    {
+        QFETCH(QString, principal);
+        QFETCH(bool, pasted);
+        QFETCH(QString, riskRate);
+        fill(INPUTS.mid(1), {"10", "50", "51", "2", "3"});
+        QLineEdit* input = box("Text1");
+        input->setFocus();
+        if (pasted) {
+            QApplication::clipboard()->setText(principal);
+            QTest::keyClick(input, Qt::Key_V, Qt::ControlModifier);
+        } else {
+            QTest::keyClicks(input, principal);
+        }
+        QCOMPARE(input->text(), principal);
+        pressExpectingMessage();
+        QCOMPARE(box("Text12")->text(), riskRate);
+
+        static const QRegularExpression exponentForm(QStringLiteral("^(-?)[0-9.]+(E[+-][0-9]+)$"));
+        int exponentsElided = 0;
+        for (const QString& name : RESULTS) {
+            auto* result = control<ResultBox>(name);
+            const QString text = result->text();
+            const QString shown = result->shownText();
+            const QString what = name + ": " + text + " shown as " + shown;
+            expectDrawnWithin(result);
+            if (shown == text)
+                continue;
+            const qsizetype cut = shown.indexOf(QChar(ResultBox::ELLIPSIS));
+            QVERIFY2(cut > 0 && shown.count(QChar(ResultBox::ELLIPSIS)) == 1, qPrintable(what));
+            const QString head = shown.left(cut);
+            const QString tail = shown.mid(cut + 1);
+            const QRegularExpressionMatch exponent = exponentForm.match(text);
+            QVERIFY2(text.startsWith(head) && head.size() > exponent.captured(1).size(), qPrintable(what));
+            if (exponent.hasMatch()) {
+                QVERIFY2(tail == exponent.captured(2), qPrintable(what));
+                ++exponentsElided;
+            } else {
+                QVERIFY2(text.endsWith(tail) && head.startsWith(text.left(1)), qPrintable(what));
+            }
+        }
+        // Fifteen digits and an exponent fit no box, whatever the font.
+        QVERIFY(exponentsElided > 0 || riskRate.size() < 20);
     }
 
     void captionIcon()
