@@ -270,9 +270,13 @@ void Quanvik::reportFault(const AnalysisError& error, bool staleShown)
         text += QLatin1Char('\n') + reading;
     if (staleShown)
         text += QStringLiteral("\n灰色显示的结果未更新。");
-    QMessageBox message(QMessageBox::Warning, QStringLiteral("Quanvik"), text, QMessageBox::Ok, this);
-    message.setTextFormat(Qt::PlainText);
-    message.button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
-    message.setFont(font());
-    message.exec();
+    if (message_ == nullptr) {
+        message_ = new QMessageBox(
+            QMessageBox::Warning, QStringLiteral("Quanvik"), QString(), QMessageBox::Ok, this);
+        message_->setTextFormat(Qt::PlainText);
+        message_->button(QMessageBox::Ok)->setText(QStringLiteral("确定"));
+        message_->setFont(font());
+    }
+    message_->setText(text);
+    message_->exec();
 }

@@ -106,6 +106,14 @@ private slots:
             QVERIFY(control<ResultBox>(name)->accessibleDescription().isEmpty());
             QCOMPARE(box(name)->palette().color(QPalette::Text), fresh);
         }
+
+        // The window keeps one message box: after another fault's words,
+        // this fault is reported again in its own.
+        fill(INPUTS, {"950", "10", "50", "51", "2", "1E999"});
+        QVERIFY(pressExpectingMessage().text != seen.text);
+        fill(INPUTS, inputs);
+        fill(RESULTS, QStringList(RESULTS.size(), before));
+        QCOMPARE(pressExpectingMessage().text, seen.text);
     }
 };
 
