@@ -73,8 +73,9 @@ int main(int argc, char** argv)
 
     Quanvik form;
     form.show();
-    if (!QTest::qWaitForWindowActive(&form))
-        std::fprintf(stderr, "soak: the window never became active\n");
+    form.activateWindow();
+    if (!QTest::qWaitForWindowExposed(&form))
+        std::fprintf(stderr, "soak: the window was never shown\n");
     for (qsizetype i = 0; i < INPUTS.size(); ++i)
         form.findChild<QLineEdit*>(INPUTS[i])->setText(WORKED_EXAMPLE[i]);
     auto* days = form.findChild<QLineEdit*>(QStringLiteral("Text6"));
