@@ -305,7 +305,7 @@ private slots:
         pressExpectingMessage();
         QCOMPARE(box("Text12")->text(), riskRate);
 
-        static const QRegularExpression exponentForm(QStringLiteral("^(-?)[0-9.]+(E[+-][0-9]+)$"));
+        static const QRegularExpression EXPONENT_FORM(QStringLiteral("^(-?)[0-9.]+(E[+-][0-9]+)$"));
         int exponentsElided = 0;
         for (const QString& name : RESULTS) {
             auto* result = control<ResultBox>(name);
@@ -319,7 +319,7 @@ private slots:
             QVERIFY2(cut > 0 && shown.count(QChar(ResultBox::ELLIPSIS)) == 1, qPrintable(what));
             const QString head = shown.left(cut);
             const QString tail = shown.mid(cut + 1);
-            const QRegularExpressionMatch exponent = exponentForm.match(text);
+            const QRegularExpressionMatch exponent = EXPONENT_FORM.match(text);
             QVERIFY2(text.startsWith(head) && head.size() > exponent.captured(1).size(), qPrintable(what));
             if (exponent.hasMatch()) {
                 QVERIFY2(tail == exponent.captured(2), qPrintable(what));
