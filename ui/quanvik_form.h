@@ -38,7 +38,7 @@ private:
     std::array<QLineEdit*, 13> boxes_ {};
     std::array<QLabel*, 13> captions_ {}; // names the inputs in a fault report
     std::bitset<13> written_;             // by the current run
-    // One for the window's life: a box made per fault would leave its fresh
-    // button icon in Qt's pixmap cache, about 1.6 KB a fault.
+    // One for the window's life: a box made per fault leaves its fresh button
+    // icon in Qt's pixmap cache when drawn, 1 to 2 KB a fault.
     QMessageBox* message_ = nullptr;
 };

@@ -50,10 +50,10 @@ QString ResultBox::shownText() const
             return whole.left(kept) + QChar(ELLIPSIS) + whole.mid(exponent);
         return whole.left(kept - kept / 2) + QChar(ELLIPSIS) + whole.right(kept / 2);
     };
-    // The most characters that fit around the ellipsis; the mantissa keeps
-    // its sign and a digit however narrow the box.
+    // The most characters that fit around the ellipsis; however narrow the
+    // box, a mantissa keeps its sign and a digit.
     const QFontMetrics metrics = fontMetrics();
-    const qsizetype least = keepExponent && whole.startsWith(QLatin1Char('-')) ? 2 : keepExponent ? 1 : 0;
+    const qsizetype least = keepExponent ? (whole.startsWith(QLatin1Char('-')) ? 2 : 1) : 0;
     qsizetype fits = least;
     qsizetype tooMany = keepExponent ? exponent : whole.size();
     while (tooMany - fits > 1) {

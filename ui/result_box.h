@@ -6,9 +6,9 @@
 // reads as another: a text too wide for the box is drawn in a smaller font,
 // down to MIN_PIXEL_SIZE, and beyond that elided: a plain figure in the
 // middle, keeping its sign and leading digits; an exponent form in its
-// mantissa, keeping the E, the sign and the exponent whole ("1.3333⋯E+198"),
-// with the whole text in the tooltip. text(), the accessible value and copying give the whole
-// text always. A stale box, one a faulted run did not reach, is dimmed.
+// mantissa, keeping the E, the sign and the exponent whole ("1.33⋯E+198").
+// The tooltip, text(), the accessible value and copying give the whole text
+// always. A stale box, one a faulted run did not reach, is dimmed.
 class ResultBox : public QLineEdit {
     Q_OBJECT
 
