@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks of the packages, run by CTest from the build tree.
 #   package_test.sh build <cpack> <CPackConfig.cmake> <dir> <generators>
-#   package_test.sh contents|depends|starts|window|lintian <dir> <app id> <version>   (Debian)
+#   package_test.sh contents|depends|starts|window|lintian <dir> <app id> <version> <Debian version>
 #   package_test.sh reproducible <dir> <generators> <source> <build> <cmake> <cpack> <cache settings...>
 #   package_test.sh signed <dir> <cpack> <CPackConfig.cmake>   (Windows)
 # Prints "SKIPPED:" and exits 0 when a tool it needs is missing.
@@ -51,10 +51,12 @@ build)
 
 contents)
     skipUnless dpkg-deb readelf
-    dir=$1 appId=$2 version=$3
+    dir=$1 appId=$2 version=$3 debianVersion=$4
     deb=$(theDeb "$dir")
-    [ "$(basename "$deb")" = "quanvik_${version}_$(dpkg-deb -f "$deb" Architecture).deb" ] ||
+    [ "$(basename "$deb")" = "quanvik_${debianVersion}_$(dpkg-deb -f "$deb" Architecture).deb" ] ||
         fail "file name $(basename "$deb")"
+    # The upstream version, alone or with the Debian release it is built for.
+    [[ $debianVersion =~ ^${version//./\\.}(\+deb[0-9]+)?$ ]] || fail "Debian version $debianVersion"
     listing=$(dpkg-deb -c "$deb" | awk '{print $NF}')
     echo "$listing"
     expected=(
@@ -81,7 +83,7 @@ contents)
     fields=$(dpkg-deb -f "$deb" Package Version Section Maintainer Depends Description)
     echo "$fields"
     [ "$(dpkg-deb -f "$deb" Package)" = quanvik ] || fail "Package"
-    [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "Version"
+    [ "$(dpkg-deb -f "$deb" Version)" = "$debianVersion" ] || fail "Version"
     for field in Section Maintainer Description; do
         [ -n "$(dpkg-deb -f "$deb" $field)" ] || fail "empty $field"
     done
@@ -129,8 +131,8 @@ contents)
         # gzip -n: no name and no date in the header (bytes 4 to 7 are the date).
         [ "$(od -An -tx1 -j4 -N4 "$root/$doc" | tr -d ' ')" = 00000000 ] || fail "$doc carries a date"
     done
-    gzip -dc "$root/usr/share/doc/quanvik/changelog.gz" | head -1 | grep -qF "quanvik ($version)" ||
-        fail "the changelog's first entry is not $version"
+    gzip -dc "$root/usr/share/doc/quanvik/changelog.gz" | head -1 | grep -qF "quanvik ($debianVersion)" ||
+        fail "the changelog's first entry is not $debianVersion"
     grep -qF "<release version=\"$version\"" "$root/usr/share/metainfo/$appId.metainfo.xml" ||
         fail "the metainfo has no release $version"
     grep -qxF "Icon=$appId" "$root/usr/share/applications/$appId.desktop" ||
