@@ -4,6 +4,7 @@
 #   package_test.sh contents|depends|starts|window|lintian <dir> <app id> <version> <Debian version>
 #   package_test.sh reproducible <dir> <generators> <source> <build> <cmake> <cpack> <cache settings...>
 #   package_test.sh signed <dir> <cpack> <CPackConfig.cmake>   (Windows)
+#   package_test.sh release <source>   (scripts/release refusing or stopping)
 # Prints "SKIPPED:" and exits 0 when a tool it needs is missing.
 set -euo pipefail
 
@@ -315,6 +316,54 @@ window-inside)
     # The desktop entry's StartupWMClass must match, or docks show a stray icon.
     xprop -id "$window" WM_CLASS | tee /dev/stderr | grep -qF '"quanvik", "Quanvik"' ||
         fail "WM_CLASS does not match the desktop entry"
+    ;;
+
+release)
+    skipUnless git setpriv unshare wget debootstrap
+    source=$1
+    git -C "$source" rev-parse -q --verify HEAD >/dev/null || { echo "SKIPPED: $source is not a git clone"; exit 0; }
+    # Each case runs the release in a clone of the commit with these scripts
+    # committed, whose dist/ holds an earlier release that must stay as it was.
+    work=$(mktemp -d /tmp/quanvik-release.XXXXXX)
+    trap 'rm -rf "$work"' EXIT
+    chmod 755 "$work"
+    clone=$work/clone
+    git clone -q "$source" "$clone"
+    cp "$source"/scripts/{release,debian_root.sh,deps} "$clone/scripts/"
+    commit() { git -C "$clone" -c user.name=test -c user.email=test@example.org commit -qam "$1" >/dev/null || true; }
+    commit "the scripts under test"
+    mkdir -p "$clone/dist" && echo "an earlier release" >"$clone/dist/SHA256SUMS"
+    . /etc/os-release
+    online=no
+    wget -q --spider --timeout=20 "${QUANVIK_DEBIAN_MIRROR:-http://deb.debian.org/debian}/dists/trixie/InRelease" &&
+        online=yes
+    # case | runs as | needs (root, Debian 12 online) | what it must say
+    cases=(
+        "as a normal user|setpriv --reuid=65534 --regid=65534 --clear-groups|root|needs root"
+        "without network|unshare --net|root|archive cannot be reached at"
+        "with a build that fails|env|debian12-online|stopped at \"the Debian 12 package\""
+    )
+    tried=0
+    for row in "${cases[@]}"; do
+        IFS='|' read -r name runner needs said <<<"$row"
+        if [ "$(id -u)" -ne 0 ] || { [ "$needs" = debian12-online ] && [ "$ID/$VERSION_ID/$online" != debian/12/yes ]; }; then
+            echo "not tried: $name"
+            continue
+        fi
+        if [ "$name" = "with a build that fails" ]; then
+            echo 'message(FATAL_ERROR "a fault")' >>"$clone/CMakeLists.txt" && commit "a fault"
+        fi
+        status=0
+        out=$($runner "$clone/scripts/release" 2>&1) || status=$?
+        echo "-- $name (status $status):"
+        echo "$out" | tail -n 4
+        [ $status -ne 0 ] || fail "the release $name succeeded"
+        grep -qF "$said" <<<"$out" || fail "the release $name did not say \"$said\""
+        [ "$(ls "$clone/dist")" = SHA256SUMS ] && [ "$(cat "$clone/dist/SHA256SUMS")" = "an earlier release" ] ||
+            fail "the release $name changed dist/"
+        tried=$((tried + 1))
+    done
+    [ "$tried" -gt 0 ] || fail "no case could be tried"
     ;;
 
 *)
