@@ -42,6 +42,7 @@ debianFreshRoot() {
         rm -rf "$made"
     fi
     debian_root=$(mktemp -d "/tmp/quanvik-$1.XXXXXX")
+    chmod 755 "$debian_root"   # the root's /, which apt's _apt user must reach
     tar -C "$debian_root" -xf "$tarball"
     cp /etc/resolv.conf "$debian_root/etc/resolv.conf"
     mount -t proc proc "$debian_root/proc" && debian_mounted+=("$debian_root/proc")
