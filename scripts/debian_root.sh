@@ -42,8 +42,9 @@ debianFreshRoot() {
         rm -rf "$made"
     fi
     debian_root=$(mktemp -d "/tmp/quanvik-$1.XXXXXX")
-    chmod 755 "$debian_root"   # the root's /, which apt's _apt user must reach
     tar -C "$debian_root" -xf "$tarball"
+    # The tarball keeps the mode of debootstrap's temporary folder; apt's _apt user must reach /.
+    chmod 755 "$debian_root"
     cp /etc/resolv.conf "$debian_root/etc/resolv.conf"
     mount -t proc proc "$debian_root/proc" && debian_mounted+=("$debian_root/proc")
     debianBind /dev /dev
