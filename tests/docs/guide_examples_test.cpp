@@ -320,11 +320,11 @@ TEST(GuideExamples, AreWhatTheProgramShows)
             ADD_FAILURE_AT(QUANVIK_GUIDE, line)
                 << "the analyses named should include one that shows 开仓手数过大 and one that does not";
         for (auto& [name, shown] : results) {
-            const auto input = [&](const std::string& caption) {
-                return textToNumber(presses[name][caption].text);
-            };
-            const double lots = input("开仓手数");
-            const bool fallsShort = input("交易本金") < 150 * lots + input("进场价位") * 15 * 0.0008 * lots;
+            std::map<std::string, Stated>& typed = presses[name];
+            const double lots = textToNumber(typed["开仓手数"].text);
+            const double entry = textToNumber(typed["进场价位"].text);
+            const bool fallsShort =
+                textToNumber(typed["交易本金"].text) < 150 * lots + entry * 15 * 0.0008 * lots;
             if (shown[RISK] != UNCHANGED && shown[RISK].starts_with('-') != fallsShort)
                 ADD_FAILURE_AT(QUANVIK_GUIDE, line) << name << ": risk rate " << shown[RISK];
         }
