@@ -42,6 +42,9 @@ debianFreshRoot() {
         rm -rf "$made"
     fi
     debian_root=$(mktemp -d "/tmp/quanvik-$1.XXXXXX")
+    # In memory: removing a root with a compiler and Qt installed from a busy
+    # disk takes minutes.
+    mount -t tmpfs tmpfs "$debian_root" && debian_mounted+=("$debian_root")
     tar -C "$debian_root" -xf "$tarball"
     # The tarball keeps the mode of debootstrap's temporary folder; apt's _apt user must reach /.
     chmod 755 "$debian_root"
@@ -67,7 +70,7 @@ debianCleanup() {
     for ((i = ${#debian_mounted[@]} - 1; i >= 0; i--)); do umount -l "${debian_mounted[$i]}" 2>/dev/null || true; done
     debian_mounted=()
     # A mount still in place would take the host's files down with the root.
-    if grep -qF " $debian_root/" /proc/mounts; then
+    if grep -qE " $debian_root(/| )" /proc/mounts; then
         echo "left $debian_root in place: something is still mounted in it" >&2
     else
         rm -rf "$debian_root"
