@@ -4,6 +4,7 @@
 #   package_test.sh contents|depends|starts|window|lintian <dir> <app id> <version> <Debian version>
 #   package_test.sh reproducible <dir> <generators> <source> <build> <cmake> <cpack> <cache settings...>
 #   package_test.sh signed <dir> <cpack> <CPackConfig.cmake>   (Windows)
+#   package_test.sh versions <cmake> <source> <version>   (each Debian release's build)
 #   package_test.sh release <source>   (scripts/release refusing or stopping)
 # Prints "SKIPPED:" and exits 0 when a tool it needs is missing.
 set -euo pipefail
@@ -316,6 +317,28 @@ window-inside)
     # The desktop entry's StartupWMClass must match, or docks show a stray icon.
     xprop -id "$window" WM_CLASS | tee /dev/stderr | grep -qF '"quanvik", "Quanvik"' ||
         fail "WM_CLASS does not match the desktop entry"
+    ;;
+
+versions)
+    skipUnless dpkg dpkg-parsechangelog
+    cmake=$1 source=$2 version=$3
+    work=$(mktemp -d)
+    trap 'rm -rf "$work"' EXIT
+    # The Debian release each build is for, oldest version first: a Debian 12
+    # system upgraded to 13 must take the Debian 13 build.
+    releases=("" 12 13)
+    previous=
+    for release in "${releases[@]}"; do
+        # As a script, whose build folder is the one it runs in.
+        (cd "$work" && "$cmake" -DPROJECT_VERSION="$version" -DPROJECT_SOURCE_DIR="$source" \
+            -DQUANVIK_DEBIAN_RELEASE="$release" -P "$source/cmake/DebianVersion.cmake")
+        # dpkg's own reading of the changelog the package carries.
+        got=$(dpkg-parsechangelog -l "$work/changelog" -S Version) || fail "Debian ${release:-none}: no valid changelog"
+        echo "Debian ${release:-none}: $got, $(dpkg-parsechangelog -l "$work/changelog" -S Distribution)"
+        [[ $got == "$version${release:++deb$release}" ]] || fail "Debian ${release:-none}: version $got"
+        [ -z "$previous" ] || dpkg --compare-versions "$previous" lt "$got" || fail "$got does not follow $previous"
+        previous=$got
+    done
     ;;
 
 release)
