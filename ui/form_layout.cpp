@@ -1,6 +1,7 @@
 #include "form_layout.h"
 
 #include <array>
+#include <string_view>
 
 namespace quanvik {
 namespace {
@@ -64,20 +65,37 @@ constexpr std::array<ControlRow, 43> LAYOUT{{
                                                    240, 5760, 5175, 375, 40, SYSTEM},
 }};
 
+// clang-format on
+
+// The row of a control; a name the table lacks does not compile.
+consteval std::size_t rowOf(std::string_view name)
+{
+    for (std::size_t row = 0; row < LAYOUT.size(); ++row)
+        if (LAYOUT[row].name == name)
+            return row;
+    throw "no such control";
+}
+
+consteval FieldBinding bind(FieldId field, std::string_view box, std::string_view caption, std::size_t unit)
+{
+    return {field, rowOf(box), rowOf(caption), unit};
+}
+
+// clang-format off
 constexpr std::array<FieldBinding, 13> BINDINGS{{
-    {FieldId::Text1,  "Text1",  "Label1",  "Label2"},
-    {FieldId::Text2,  "Text2",  "Label3",  "Label4"},
-    {FieldId::Text3,  "Text3",  "Label5",  nullptr},
-    {FieldId::Text4,  "Text4",  "Label6",  nullptr},
-    {FieldId::Text5,  "Text5",  "Label7",  "Label8"},
-    {FieldId::Text6,  "Text6",  "Label9",  "Label10"},
-    {FieldId::Text7,  "Text7",  "Label12", "Label13"},
-    {FieldId::Text8,  "Text8",  "Label14", "Label15"},
-    {FieldId::Text9,  "Text9",  "Label16", "Label17"},
-    {FieldId::Text10, "Text10", "Label18", "Label19"},
-    {FieldId::Text11, "Text11", "Label20", nullptr},
-    {FieldId::Text12, "Text12", "Label21", "Label22"},
-    {FieldId::Text13, "Text13", "Label26", nullptr},
+    bind(FieldId::Text1,  "Text1",  "Label1",  rowOf("Label2")),
+    bind(FieldId::Text2,  "Text2",  "Label3",  rowOf("Label4")),
+    bind(FieldId::Text3,  "Text3",  "Label5",  NO_ROW),
+    bind(FieldId::Text4,  "Text4",  "Label6",  NO_ROW),
+    bind(FieldId::Text5,  "Text5",  "Label7",  rowOf("Label8")),
+    bind(FieldId::Text6,  "Text6",  "Label9",  rowOf("Label10")),
+    bind(FieldId::Text7,  "Text7",  "Label12", rowOf("Label13")),
+    bind(FieldId::Text8,  "Text8",  "Label14", rowOf("Label15")),
+    bind(FieldId::Text9,  "Text9",  "Label16", rowOf("Label17")),
+    bind(FieldId::Text10, "Text10", "Label18", rowOf("Label19")),
+    bind(FieldId::Text11, "Text11", "Label20", NO_ROW),
+    bind(FieldId::Text12, "Text12", "Label21", rowOf("Label22")),
+    bind(FieldId::Text13, "Text13", "Label26", NO_ROW),
 }};
 // clang-format on
 
