@@ -18,6 +18,7 @@
 
 namespace {
 
+using quanvik::fuzz::readWithEngine;
 using quanvik::fuzz::require;
 
 bool sameBits(double a, double b)
@@ -57,27 +58,6 @@ std::optional<double> settleWithEngine(double x)
     }
 }
 
-std::optional<double> readWithEngine(const std::string& text)
-{
-    try {
-        return quanvik::textToNumber(text);
-    } catch (const quanvik::AnalysisError& error) {
-        require(
-            error.kind() == quanvik::FaultKind::Overflow, "textToNumber raised a fault other than Overflow");
-        return std::nullopt;
-    }
-}
-
-// Whole values come back unchanged: below 2^52 x * 100 / 100 need not give x
-// back (999999999999998 would become 999999999999998.125).
-double referenceRoundTo2(double x)
-{
-    if (std::floor(x) == x) {
-        return x;
-    }
-    return std::nearbyint(x * 100) / 100;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -114,6 +94,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     require(quanvik::floorToInteger(x) == std::floor(x), "floorToInteger differs from floor");
-    require(quanvik::roundTo2(x) == referenceRoundTo2(x), "roundTo2 differs from the reference");
+    require(quanvik::roundTo2(x) == quanvik::referenceRoundTo2(x), "roundTo2 differs from the reference");
     return 0;
 }

@@ -65,16 +65,6 @@ double floorByDefinition(double x)
     return fraction < 0 ? whole - 1 : whole;
 }
 
-// value * 100 to the nearest integer, half to even (the default rounding
-// mode), over 100; whole values as they are.
-double roundTo2ByDefinition(double x)
-{
-    double whole = 0;
-    if (std::modf(x, &whole) == 0)
-        return x;
-    return std::nearbyint(x * 100) / 100;
-}
-
 struct Tally {
     std::mutex mutex;
     std::uint64_t mismatches = 0;
@@ -133,9 +123,9 @@ void checkFloat(float f, Tally& tally)
     if (!same(quanvik::floorToInteger(x), floorByDefinition(x)))
         tally.report("floorToInteger", f, shortestText(quanvik::floorToInteger(x)),
             shortestText(floorByDefinition(x)));
-    if (!same(quanvik::roundTo2(x), roundTo2ByDefinition(x)))
+    if (!same(quanvik::roundTo2(x), quanvik::referenceRoundTo2(x)))
         tally.report(
-            "roundTo2", f, shortestText(quanvik::roundTo2(x)), shortestText(roundTo2ByDefinition(x)));
+            "roundTo2", f, shortestText(quanvik::roundTo2(x)), shortestText(quanvik::referenceRoundTo2(x)));
 }
 
 constexpr std::uint32_t SIGN_BIT = 0x80000000;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
 
 namespace quanvik {
@@ -69,7 +70,8 @@ ReferenceText referenceText(double x)
     char* p = out.chars.data();
     if (x < 0)
         *p++ = '-';
-    if ((exponent >= -4 && exponent < TEXT_DIGITS) || (exponent < -4 && -exponent - 1 + size <= TEXT_DIGITS)) {
+    if ((exponent >= -4 && exponent < TEXT_DIGITS)
+        || (exponent < -4 && -exponent - 1 + size <= TEXT_DIGITS)) {
         if (exponent < 0) {
             *p++ = '0';
             *p++ = '.';
@@ -97,6 +99,11 @@ ReferenceText referenceText(double x)
     }
     out.size = static_cast<std::size_t>(p - out.chars.data());
     return out;
+}
+
+double referenceRoundTo2(double x)
+{
+    return std::floor(x) == x ? x : std::nearbyint(x * 100) / 100;
 }
 
 } // namespace quanvik

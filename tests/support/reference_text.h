@@ -24,4 +24,9 @@ struct ReferenceText {
 // sweep and the fuzzer all check against this one.
 ReferenceText referenceText(double x);
 
+// roundTo2 as documented: x * 100 to the nearest integer, half to even (the
+// default rounding mode), over 100; whole values as they are, since below
+// 2^52 x * 100 / 100 need not give x back (999999999999998.125).
+double referenceRoundTo2(double x);
+
 } // namespace quanvik
