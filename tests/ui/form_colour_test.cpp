@@ -30,7 +30,8 @@ std::pair<QColor, QColor> paintedColours(QWidget* form, QWidget* control)
     QColor ink = background;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            if (quanvik::contrastRatio(image.pixelColor(x, y), background) > quanvik::contrastRatio(ink, background))
+            if (quanvik::contrastRatio(image.pixelColor(x, y), background)
+                > quanvik::contrastRatio(ink, background))
                 ink = image.pixelColor(x, y);
     return {ink, background};
 }
@@ -86,7 +87,8 @@ private slots:
         QCOMPARE(staleBackground, freshBackground);
         QVERIFY2(quanvik::contrastRatio(freshInk, freshBackground) >= 7, qPrintable(freshInk.name()));
         QVERIFY2(quanvik::contrastRatio(staleInk, staleBackground) >= 4.5, qPrintable(staleInk.name()));
-        QVERIFY2(quanvik::contrastRatio(staleInk, staleBackground) < quanvik::contrastRatio(freshInk, freshBackground) - 2,
+        QVERIFY2(quanvik::contrastRatio(staleInk, staleBackground)
+                < quanvik::contrastRatio(freshInk, freshBackground) - 2,
             qPrintable(staleInk.name()));
     }
 
