@@ -3,19 +3,21 @@
 #include <QAccessible>
 #include <QAccessibleObject>
 #include <QAccessibleWidget>
+#include <QCoreApplication>
+#include <QFocusEvent>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QLineEdit>
+#include <QPointer>
 
 namespace {
 
 // A line edit's text to assistive technology, as Qt's own interface gives it,
 // but with one attribute run over the whole text: the box has one font and
 // one colour throughout.
-class LineEditAccessible final
-    : public QAccessibleWidget
-    , public QAccessibleTextInterface
-    , public QAccessibleEditableTextInterface {
+class LineEditAccessible final : public QAccessibleWidget,
+                                 public QAccessibleTextInterface,
+                                 public QAccessibleEditableTextInterface {
 public:
     explicit LineEditAccessible(QLineEdit* edit)
         : QAccessibleWidget(edit, QAccessible::EditableText)
@@ -98,18 +100,18 @@ public:
         return edit()->text().mid(startOffset, endOffset - startOffset);
     }
     // -2 asks for the cursor's position.
-    QString textBeforeOffset(int offset, QAccessible::TextBoundaryType boundary, int* startOffset,
-        int* endOffset) const override
+    QString textBeforeOffset(
+        int offset, QAccessible::TextBoundaryType boundary, int* startOffset, int* endOffset) const override
     {
         return QAccessibleTextInterface::textBeforeOffset(atCursor(offset), boundary, startOffset, endOffset);
     }
-    QString textAfterOffset(int offset, QAccessible::TextBoundaryType boundary, int* startOffset,
-        int* endOffset) const override
+    QString textAfterOffset(
+        int offset, QAccessible::TextBoundaryType boundary, int* startOffset, int* endOffset) const override
     {
         return QAccessibleTextInterface::textAfterOffset(atCursor(offset), boundary, startOffset, endOffset);
     }
-    QString textAtOffset(int offset, QAccessible::TextBoundaryType boundary, int* startOffset,
-        int* endOffset) const override
+    QString textAtOffset(
+        int offset, QAccessible::TextBoundaryType boundary, int* startOffset, int* endOffset) const override
     {
         return QAccessibleTextInterface::textAtOffset(atCursor(offset), boundary, startOffset, endOffset);
     }
@@ -127,7 +129,8 @@ public:
         const QRect cursor = edit()->inputMethodQuery(Qt::ImCursorRectangle).toRect();
         const int x = cursor.left() + metrics.horizontalAdvance(whole.left(offset))
             - metrics.horizontalAdvance(whole.left(edit()->cursorPosition()));
-        const QRect rect(x, edit()->textMargins().top(), metrics.horizontalAdvance(character), metrics.height());
+        const QRect rect(
+            x, edit()->textMargins().top(), metrics.horizontalAdvance(character), metrics.height());
         return rect.translated(edit()->mapToGlobal(QPoint(0, 0)));
     }
     int offsetAtPoint(const QPoint& point) const override
@@ -177,6 +180,53 @@ public:
     QAccessible::State state() const override { return {}; }
 };
 
+constexpr const char* FILTER_NAME = "quanvik_select_after_focus_told";
+
+// A line edit entered by Tab selects its text in its focus-in handler, which
+// runs before Qt tells assistive technology of the focus; Orca then spoke the
+// selected figure, and the box with its figure again. While a reader
+// listens, the handler runs one turn of the event loop later, after the
+// focus is told: Orca finds the text already selected and speaks it once.
+class SelectAfterFocusTold final : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::FocusIn || !QAccessible::isActive())
+            return false;
+        auto* edit = qobject_cast<QLineEdit*>(watched);
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        const bool selectsAll = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason
+            || reason == Qt::ShortcutFocusReason;
+        if (edit == nullptr || !selectsAll || edit->hasSelectedText() || edit->text().isEmpty())
+            return false;
+        if (edit == resending_)
+            return false;
+        QPointer<QLineEdit> later(edit);
+        const QString text = edit->text();
+        QMetaObject::invokeMethod(
+            this,
+            [this, later, reason, text] {
+                if (later.isNull() || !later->hasFocus())
+                    return;
+                // Typed into meanwhile: selecting all now would let the next
+                // key replace what was typed.
+                const bool untouched = later->text() == text;
+                QFocusEvent again(QEvent::FocusIn, untouched ? reason : Qt::OtherFocusReason);
+                resending_ = later;
+                QCoreApplication::sendEvent(later, &again);
+                resending_ = nullptr;
+            },
+            Qt::QueuedConnection);
+        return true;
+    }
+
+private:
+    QLineEdit* resending_ = nullptr;
+};
+
 // Tried before Qt's own factory, at each class from the object's own up.
 QAccessibleInterface* formAccessible(const QString& className, QObject* object)
 {
@@ -206,11 +256,15 @@ namespace quanvik {
 
 void installFormAccessibility()
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(formAccessible);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    // Qt keeps one entry per factory, however often it is installed.
+    QAccessible::installFactory(formAccessible);
+    QCoreApplication* app = QCoreApplication::instance();
+    if (app == nullptr
+        || app->findChild<QObject*>(QLatin1String(FILTER_NAME), Qt::FindDirectChildrenOnly) != nullptr)
+        return;
+    auto* filter = new SelectAfterFocusTold(app);
+    filter->setObjectName(QLatin1String(FILTER_NAME));
+    app->installEventFilter(filter);
 }
 
 } // namespace quanvik

@@ -10,8 +10,8 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLibraryInfo>
-#include <QSignalSpy>
 #include <QMenu>
+#include <QSignalSpy>
 #include <QTranslator>
 
 #include <memory>
@@ -123,7 +123,8 @@ private slots:
                 QCOMPARE(textIface->textAtOffset(offset, boundary, &start, &end), text);
                 QCOMPARE(std::pair(start, end), std::pair(0, count));
             }
-            QCOMPARE(textIface->textAtOffset(offset, QAccessible::CharBoundary, &start, &end), text.mid(offset, 1));
+            QCOMPARE(textIface->textAtOffset(offset, QAccessible::CharBoundary, &start, &end),
+                text.mid(offset, 1));
         }
     }
 
@@ -175,7 +176,8 @@ private slots:
         QCOMPARE(announced.size(), notices);
         if (notices > 0) {
             QCOMPARE(accessible(notice)->role(), QAccessible::Notification);
-            QCOMPARE(accessible(notice)->text(QAccessible::Name), QStringLiteral("分析完成，7 项结果已更新。"));
+            QCOMPARE(
+                accessible(notice)->text(QAccessible::Name), QStringLiteral("分析完成，7 项结果已更新。"));
         }
     }
 
