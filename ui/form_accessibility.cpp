@@ -113,7 +113,16 @@ public:
     QString textAtOffset(
         int offset, QAccessible::TextBoundaryType boundary, int* startOffset, int* endOffset) const override
     {
-        return QAccessibleTextInterface::textAtOffset(atCursor(offset), boundary, startOffset, endOffset);
+        offset = atCursor(offset);
+        // Qt's own search for the word or sentence at the end of the text
+        // never returns (a reader asks there with the cursor after the
+        // figure): the text's last one is the one at its end.
+        const int count = characterCount();
+        const bool atEnd = offset == count || offset == -1;
+        if (atEnd && count > 0
+            && (boundary == QAccessible::WordBoundary || boundary == QAccessible::SentenceBoundary))
+            offset = count - 1;
+        return QAccessibleTextInterface::textAtOffset(offset, boundary, startOffset, endOffset);
     }
     int characterCount() const override { return static_cast<int>(edit()->text().size()); }
 
