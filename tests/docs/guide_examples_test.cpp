@@ -1,6 +1,8 @@
 // Every figure the user guide quotes is what the program shows: its tables of
-// analyses, of readings, of written figures and of built-in parameters, and
-// every `a × b = c` in it. A failure names the guide's line.
+// analyses, of readings, of written figures and of built-in parameters, every
+// `a × b = c` in it, what a sentence says a named example shows, when it says
+// the risk rate is negative, and the order it lists the results in. A failure
+// names the guide's line.
 #include "memory_fields.h"
 #include "numeric_text.h"
 #include "position_analysis.h"
@@ -12,6 +14,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -36,6 +39,9 @@ const std::array<std::string, 13> CAPTIONS = {"交易本金", "保证金比例",
     "做空盈亏平衡点"};
 const std::string UNCHANGED = "（不变）";
 const std::string FAULT = "提示";
+const std::string RISK = "进场时点风险率";
+// The captions of the results in the order a complete run writes them.
+const std::string ORDER = "写出顺序";
 const std::array<std::string, 3> FAULT_NAMES = {"除数为零", "溢出", "无效运算"};
 // The rows of the table of built-in parameters by the constants they show.
 const std::map<std::string, std::string> PARAMETERS = {{"合约乘数", "CONTRACT_UNITS"},
@@ -89,7 +95,24 @@ Record analyse(const std::map<std::string, Stated>& press)
     }
     for (std::size_t i = 6; i < CAPTIONS.size(); ++i)
         shown[CAPTIONS[i]] = fields.texts()[i];
+    for (const FieldId field : fields.written())
+        shown[ORDER] += CAPTIONS[static_cast<std::size_t>(field)] + " ";
     return shown;
+}
+
+// The analyses a sentence speaks of by name: 例 and a numeral, as 例十二.
+std::vector<std::string> pressesNamed(const std::string& sentence)
+{
+    const std::string numerals = "一二三四五六七八九十";
+    std::vector<std::string> names;
+    for (std::size_t at = sentence.find("例"); at != std::string::npos; at = sentence.find("例", at + 1)) {
+        std::size_t end = at + std::string("例").size();
+        while (end < sentence.size() && numerals.find(sentence.substr(end, 3)) != std::string::npos)
+            end += 3;
+        if (end > at + 3)
+            names.push_back(sentence.substr(at, end - at));
+    }
+    return names;
 }
 
 std::string readAs(const std::string& text)
@@ -168,13 +191,23 @@ TEST(GuideExamples, AreWhatTheProgramShows)
     std::ifstream file(QUANVIK_GUIDE);
     ASSERT_TRUE(file) << QUANVIK_GUIDE;
     std::vector<std::vector<Row>> tables(1);
+    std::vector<Stated> intros(1); // the line of text before each table
+    std::vector<Stated> sentences; // split at 。 and ；
     int equations = 0;
     int number = 0;
     for (std::string line; std::getline(file, line);) {
         ++number;
         if (!line.starts_with('|')) {
-            if (!tables.back().empty())
+            if (!tables.back().empty()) {
                 tables.emplace_back();
+                intros.emplace_back();
+            }
+            for (std::size_t at = 0, end = 0; !line.empty() && at < line.size(); at = end + 3) {
+                end = std::min({line.find("。", at), line.find("；", at), line.size()});
+                sentences.push_back({line.substr(at, end - at), number});
+            }
+            if (!line.empty())
+                intros.back() = {line, number};
         } else if (!line.starts_with("|---")) {
             Row& row = tables.back().emplace_back(Row {{}, number});
             std::istringstream cells(line.substr(1));
@@ -204,10 +237,19 @@ TEST(GuideExamples, AreWhatTheProgramShows)
     int readings = 0;
     int writings = 0;
     std::size_t parameters = 0;
-    for (const std::vector<Row>& table : tables) {
+    std::vector<std::pair<Stated, std::string>> listings; // tables said to follow the order of writing
+    for (std::size_t t = 0; t < tables.size(); ++t) {
+        const std::vector<Row>& table = tables[t];
         if (table.empty())
             continue;
         const Row& header = table.front();
+        if (intros[t].text.find("先后") != std::string::npos) {
+            std::string& listed = listings.emplace_back(intros[t], "").second;
+            for (const Row& row : table)
+                if (std::ranges::find(CAPTIONS.begin() + 6, CAPTIONS.end(), row.cells.at(0))
+                    != CAPTIONS.end())
+                    listed += row.cells[0] + " ";
+        }
         const auto column = [&](const std::string& name) {
             return static_cast<std::size_t>(
                 std::find(header.cells.begin(), header.cells.end(), name) - header.cells.begin());
@@ -235,12 +277,57 @@ TEST(GuideExamples, AreWhatTheProgramShows)
         }
     }
 
+    std::map<std::string, Record> results;
     for (const auto& [name, press] : presses) {
-        const Record shown = analyse(press);
+        const Record& shown = results[name] = analyse(press);
         for (const auto& [caption, stated] : press)
             if (shown.contains(caption))
                 expectStated(stated.line, std::string(name).append(" ").append(caption), shown.at(caption),
                     stated.text);
+    }
+    for (const auto& [intro, listed] : listings)
+        expectStated(intro.line, "the order of the results", results["例子"][ORDER], listed);
+    // What a sentence says of one named analysis it shows is one of its results;
+    // where it says the risk rate is negative, it is so for every analysis named,
+    // and for every analysis exactly when the principal falls short of 150 a lot
+    // plus the opening commission.
+    int figures = 0;
+    int signs = 0;
+    for (const auto& [sentence, line] : sentences) {
+        const std::vector<std::string> named = pressesNamed(sentence);
+        const std::string shows = "显示 ";
+        for (std::size_t at = sentence.find(shows); named.size() == 1 && at != std::string::npos;
+            at = sentence.find(shows, at + 1)) {
+            const std::size_t begin = at + shows.size();
+            const std::string figure =
+                sentence.substr(begin, sentence.find_first_not_of("-+.0123456789E", begin) - begin);
+            ++figures;
+            if (figure.empty() || std::ranges::none_of(results[named[0]], [&](const auto& result) {
+                    return result.second == figure;
+                }))
+                ADD_FAILURE_AT(QUANVIK_GUIDE, line) << named[0] << " shows no " << figure;
+        }
+        if (sentence.find("风险率") == std::string::npos || sentence.find("负数") == std::string::npos)
+            continue;
+        ++signs;
+        std::set<bool> tooMany; // whether 最大可开仓 of those named says too many lots
+        for (const std::string& name : named) {
+            if (!results[name][RISK].starts_with('-'))
+                ADD_FAILURE_AT(QUANVIK_GUIDE, line) << name << ": risk rate " << results[name][RISK];
+            tooMany.insert(results[name]["最大可开仓"] == "开仓手数过大");
+        }
+        if (tooMany.size() != 2)
+            ADD_FAILURE_AT(QUANVIK_GUIDE, line)
+                << "the analyses named should include one that shows 开仓手数过大 and one that does not";
+        for (auto& [name, shown] : results) {
+            std::map<std::string, Stated>& typed = presses[name];
+            const double lots = textToNumber(typed["开仓手数"].text);
+            const double entry = textToNumber(typed["进场价位"].text);
+            const bool fallsShort =
+                textToNumber(typed["交易本金"].text) < 150 * lots + entry * 15 * 0.0008 * lots;
+            if (shown[RISK] != UNCHANGED && shown[RISK].starts_with('-') != fallsShort)
+                ADD_FAILURE_AT(QUANVIK_GUIDE, line) << name << ": risk rate " << shown[RISK];
+        }
     }
     // A table renamed out of reach would otherwise pass unchecked.
     EXPECT_GE(presses.size(), 5U);
@@ -248,6 +335,9 @@ TEST(GuideExamples, AreWhatTheProgramShows)
     EXPECT_GE(readings, 10);
     EXPECT_GE(writings, 5);
     EXPECT_GE(equations, 10);
+    EXPECT_EQ(listings.size(), 1U) << "tables in the order the results are written";
+    EXPECT_GE(figures, 4) << "figures shown by a named analysis";
+    EXPECT_GE(signs, 1) << "sentences on the risk rate's sign";
     EXPECT_EQ(parameters, PARAMETERS.size()) << "rows of the table of built-in parameters";
 }
 
