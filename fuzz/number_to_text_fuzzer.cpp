@@ -1,7 +1,8 @@
 // Any finite double through numberToText, settle, floorToInteger and roundTo2,
-// each checked against a reference built on std::to_chars/std::from_chars.
+// each checked against the reference text and std::from_chars.
 #include "fuzz_check.h"
 #include "numeric_text.h"
+#include "reference_text.h"
 
 #include <algorithm>
 #include <bit>
@@ -9,7 +10,6 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -18,78 +18,12 @@
 
 namespace {
 
+using quanvik::fuzz::readWithEngine;
 using quanvik::fuzz::require;
 
 bool sameBits(double a, double b)
 {
     return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
-}
-
-// The documented text of x: 15 significant digits, ties away from zero,
-// trailing zeros dropped, plain digits from 1E-4 to below 1E15 and below 1E-4
-// while at most 15 digits follow the point, exponent form otherwise. The
-// rounding works on the exact expansion (to_chars with 780 digits, more than
-// any double has): up where the sixteenth digit is 5 or more.
-std::string referenceText(double x)
-{
-    if (x == 0) {
-        return "0";
-    }
-    char buffer[800];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::scientific, 780);
-    std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
-    std::string out;
-    if (text.front() == '-') {
-        out += '-';
-        text.remove_prefix(1);
-    }
-    const std::size_t mark = text.find('e');
-    std::string digits(1, text[0]);
-    digits += text.substr(2, 14);
-    int exponent = std::atoi(std::string(text.substr(mark + 1)).c_str());
-    if (text[16] >= '5') {
-        std::size_t i = digits.size();
-        while (i > 0 && digits[i - 1] == '9') {
-            digits[--i] = '0';
-        }
-        if (i == 0) {
-            digits = "1";
-            ++exponent;
-        } else {
-            ++digits[i - 1];
-        }
-    }
-    digits.erase(digits.find_last_not_of('0') + 1);
-    const int count = static_cast<int>(digits.size());
-
-    const bool plain = (exponent >= -4 && exponent <= 14) || (exponent < -4 && -exponent - 1 + count <= 15);
-    if (plain && exponent >= 0) {
-        const int intCount = exponent + 1;
-        out += digits.substr(0, static_cast<std::size_t>(std::min(count, intCount)));
-        out.append(static_cast<std::size_t>(std::max(0, intCount - count)), '0');
-        if (count > intCount) {
-            out += '.';
-            out += digits.substr(static_cast<std::size_t>(intCount));
-        }
-    } else if (plain) {
-        out += "0.";
-        out.append(static_cast<std::size_t>(-exponent - 1), '0');
-        out += digits;
-    } else {
-        out += digits[0];
-        if (count > 1) {
-            out += '.';
-            out += digits.substr(1);
-        }
-        out += 'E';
-        out += exponent < 0 ? '-' : '+';
-        const int magnitude = std::abs(exponent);
-        if (magnitude < 10) {
-            out += '0';
-        }
-        out += std::to_string(magnitude);
-    }
-    return out;
 }
 
 // nullopt: the text reads back beyond the double range.
@@ -124,27 +58,6 @@ std::optional<double> settleWithEngine(double x)
     }
 }
 
-std::optional<double> readWithEngine(const std::string& text)
-{
-    try {
-        return quanvik::textToNumber(text);
-    } catch (const quanvik::AnalysisError& error) {
-        require(
-            error.kind() == quanvik::FaultKind::Overflow, "textToNumber raised a fault other than Overflow");
-        return std::nullopt;
-    }
-}
-
-// Whole values come back unchanged: below 2^52 x * 100 / 100 need not give x
-// back (999999999999998 would become 999999999999998.125).
-double referenceRoundTo2(double x)
-{
-    if (std::floor(x) == x) {
-        return x;
-    }
-    return std::nearbyint(x * 100) / 100;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -161,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string text = quanvik::numberToText(x);
     require(text.find_first_not_of("0123456789.-E+") == std::string::npos,
         "numberToText wrote a stray character");
-    require(text == referenceText(x), "numberToText differs from the reference text");
+    require(text == quanvik::referenceText(x).view(), "numberToText differs from the reference text");
 
     const std::optional<double> expected = readBack(text);
     const std::optional<double> settled = settleWithEngine(x);
@@ -181,6 +94,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     require(quanvik::floorToInteger(x) == std::floor(x), "floorToInteger differs from floor");
-    require(quanvik::roundTo2(x) == referenceRoundTo2(x), "roundTo2 differs from the reference");
+    require(quanvik::roundTo2(x) == quanvik::referenceRoundTo2(x), "roundTo2 differs from the reference");
     return 0;
 }

@@ -1,5 +1,6 @@
 # Runs one fuzzer for a bounded time on a fresh copy of its seed corpus.
-# cmake -DFUZZER=<exe> -DSEEDS=<dir> -DWORK=<dir> -DSECONDS=<n> [-DARGS="<flags>"] -P smoke.cmake
+# cmake -DFUZZER=<exe> {-DSEEDS=<dir> | -DPYTHON=<python> -DEDGE_TEXTS=<crosscheck.py>}
+#       -DWORK=<dir> -DSECONDS=<n> [-DARGS="<flags>"] -P smoke.cmake
 # The flag -long_inputs=1 in ARGS is ours, not libFuzzer's: it first runs
 # megabyte texts once each, which a reader that is not linear cannot finish
 # within the timeout. (Fuzzing them would starve the short inputs.)
@@ -7,7 +8,14 @@ cmake_minimum_required(VERSION 3.25)
 separate_arguments(args UNIX_COMMAND "${ARGS}")
 file(REMOVE_RECURSE "${WORK}")
 file(MAKE_DIRECTORY "${WORK}/corpus" "${WORK}/artifacts" "${WORK}/long")
-file(COPY "${SEEDS}/" DESTINATION "${WORK}/corpus")
+if(EDGE_TEXTS)
+    execute_process(COMMAND "${PYTHON}" "${EDGE_TEXTS}" --write-corpus "${WORK}/corpus" RESULT_VARIABLE result)
+    if(NOT result EQUAL 0)
+        message(FATAL_ERROR "${EDGE_TEXTS} could not write the edge texts (exit ${result})")
+    endif()
+else()
+    file(COPY "${SEEDS}/" DESTINATION "${WORK}/corpus")
+endif()
 
 if("-long_inputs=1" IN_LIST args)
     list(REMOVE_ITEM args "-long_inputs=1")

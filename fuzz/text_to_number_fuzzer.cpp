@@ -3,6 +3,7 @@
 #include "fuzz_check.h"
 #include "numeric_text.h"
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -13,34 +14,20 @@
 #include <string_view>
 #include <system_error>
 #include <utility>
+#include <vector>
 
 namespace {
 
+using quanvik::fuzz::readWithEngine;
 using quanvik::fuzz::require;
 
-struct Outcome {
-    bool overflow = false;
-    double value = 0;
-};
+// A value, or nullopt for Overflow.
+using Outcome = std::optional<double>;
 
 bool sameOutcome(const Outcome& a, const Outcome& b)
 {
-    return a.overflow == b.overflow
-        && (a.overflow || std::bit_cast<std::uint64_t>(a.value) == std::bit_cast<std::uint64_t>(b.value));
-}
-
-Outcome readWithEngine(std::string_view text)
-{
-    try {
-        const double value = quanvik::textToNumber(text);
-        require(std::isfinite(value), "textToNumber returned a non-finite value");
-        return {false, value};
-    } catch (const quanvik::AnalysisError& error) {
-        require(
-            error.kind() == quanvik::FaultKind::Overflow, "textToNumber raised a fault other than Overflow");
-        require(error.step() == 0, "textToNumber raised a fault with a step");
-        return {true, 0};
-    }
+    return a.has_value() == b.has_value()
+        && (!a || std::bit_cast<std::uint64_t>(*a) == std::bit_cast<std::uint64_t>(*b));
 }
 
 bool isBlank(char c)
@@ -55,15 +42,9 @@ bool isDigit(char c)
 
 int digitValue(char c, int radix)
 {
-    int value = 99;
-    if (isDigit(c)) {
-        value = c - '0';
-    } else if (c >= 'a' && c <= 'f') {
-        value = c - 'a' + 10;
-    } else if (c >= 'A' && c <= 'F') {
-        value = c - 'A' + 10;
-    }
-    return value < radix ? value : -1;
+    const char lower = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    const std::size_t value = std::string_view("0123456789abcdef").substr(0, radix).find(lower);
+    return value == std::string_view::npos ? -1 : static_cast<int>(value);
 }
 
 // An unsigned integer in base 8 or 16, rounded to the nearest double, ties to
@@ -88,17 +69,17 @@ Outcome radixValue(std::string_view digits, int radix)
             }
             ++significantBits;
             if (significantBits > 1100) {
-                return {true, 0};
+                return std::nullopt;
             }
         }
     }
     if (significantBits <= 64) {
-        return {false, static_cast<double>(top)};
+        return static_cast<double>(top);
     }
     // Bit 0 lies below the rounding position, so folding the sticky bit into
     // it makes the 64-to-53-bit conversion round as the whole number would.
     const double value = std::ldexp(static_cast<double>(top | (sticky ? 1U : 0U)), significantBits - 64);
-    return std::isinf(value) ? Outcome {true, 0} : Outcome {false, value};
+    return std::isinf(value) ? Outcome() : Outcome(value);
 }
 
 // What a decimal mantissa and exponent read as. std::from_chars rounds
@@ -117,7 +98,7 @@ Outcome decimalValue(
         nonzero = true;
     }
     if (!nonzero) {
-        return {false, 0};
+        return 0.0;
     }
     std::string text = intDigits.empty() ? std::string("0") : intDigits;
     if (!fracDigits.empty()) {
@@ -130,14 +111,14 @@ Outcome decimalValue(
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
     require(end == text.data() + text.size(), "reference: from_chars did not read the whole text");
     if (ec == std::errc::result_out_of_range) {
-        return leading >= 0 ? Outcome {true, 0} : Outcome {false, 0};
+        return leading >= 0 ? Outcome() : Outcome(0.0);
     }
     require(ec == std::errc(), "reference: from_chars failed");
-    return {false, negative ? -value : value};
+    return negative ? -value : value;
 }
 
 struct Reading {
-    Outcome outcome;
+    Outcome outcome = 0.0;
     // Index of the first byte that cannot continue the number; bytes after it
     // must not matter.
     std::optional<std::size_t> stop;
@@ -145,180 +126,107 @@ struct Reading {
     bool whole = false;
 };
 
-// A well-formed UTF-8 sequence at pos: its code point and length.
-struct CodePoint {
-    char32_t value = 0;
-    std::size_t size = 0;
+// The text as the rules read it: the full-width forms as the ASCII they stand
+// for, the ideographic space as a blank, blanks removed. Any other byte of
+// 0x80 and up reads as NUL, which ends every number. at[i] is where character
+// i of chars starts in the text, at.back() the end of the text.
+struct PlainText {
+    std::string chars;
+    std::vector<std::size_t> at;
 };
 
-std::optional<CodePoint> decodeUtf8(std::string_view text, std::size_t pos)
+PlainText plainText(std::string_view text)
 {
-    const auto lead = static_cast<unsigned char>(text[pos]);
-    if (lead < 0x80) {
-        return CodePoint {lead, 1};
-    }
-    CodePoint cp;
-    char32_t least = 0;
-    if ((lead & 0xE0) == 0xC0) {
-        cp = {lead & 0x1FU, 2};
-        least = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        cp = {lead & 0x0FU, 3};
-        least = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        cp = {lead & 0x07U, 4};
-        least = 0x10000;
-    } else {
-        return std::nullopt;
-    }
-    if (pos + cp.size > text.size()) {
-        return std::nullopt;
-    }
-    for (std::size_t i = 1; i < cp.size; ++i) {
-        const auto next = static_cast<unsigned char>(text[pos + i]);
-        if ((next & 0xC0) != 0x80) {
-            return std::nullopt;
+    PlainText plain;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const auto byte = [&](std::size_t i) {
+            return pos + i < text.size() ? static_cast<unsigned char>(text[pos + i]) : 0U;
+        };
+        char c = '\0';
+        std::size_t size = 1;
+        // U+FF01..U+FF5E lie in two blocks of 64 code points, EF BC xx and EF BD xx.
+        const unsigned wide = 0xFF00 + (byte(1) - 0xBC) * 64 + (byte(2) & 0x3FU);
+        if (byte(0) < 0x80) {
+            c = text[pos];
+        } else if (byte(0) == 0xEF && (byte(1) == 0xBC || byte(1) == 0xBD) && (byte(2) & 0xC0) == 0x80
+            && wide >= 0xFF01 && wide <= 0xFF5E) {
+            c = static_cast<char>(wide - 0xFF01 + '!');
+            size = 3;
+        } else if (byte(0) == 0xE3 && byte(1) == 0x80 && byte(2) == 0x80) {
+            c = ' ';
+            size = 3;
         }
-        cp.value = (cp.value << 6) | (next & 0x3FU);
+        if (!isBlank(c)) {
+            plain.chars += c;
+            plain.at.push_back(pos);
+        }
+        pos += size;
     }
-    if (cp.value < least || cp.value > 0x10FFFF || (cp.value >= 0xD800 && cp.value <= 0xDFFF)) {
-        return std::nullopt;
-    }
-    return cp;
+    plain.at.push_back(text.size());
+    return plain;
 }
 
-// Walks the text by characters: full-width forms as the ASCII they stand for,
-// the ideographic space as a blank, blanks skipped. Any other non-ASCII
-// character, and a byte that starts no well-formed sequence, reads as NUL,
-// which ends every number.
-class Scanner {
-public:
-    explicit Scanner(std::string_view text)
-        : text_(text)
-    {
-        skipBlanks();
-    }
-
-    bool atEnd() const { return pos_ >= text_.size(); }
-    char peek() const { return charAt(pos_).first; }
-    std::size_t position() const { return pos_; }
-    void advance()
-    {
-        pos_ += charAt(pos_).second;
-        skipBlanks();
-    }
-
-private:
-    std::pair<char, std::size_t> charAt(std::size_t pos) const
-    {
-        const auto cp = decodeUtf8(text_, pos);
-        if (!cp) {
-            return {'\0', 1};
-        }
-        if (cp->value < 0x80) {
-            return {static_cast<char>(cp->value), 1};
-        }
-        if (cp->value >= 0xFF01 && cp->value <= 0xFF5E) {
-            return {static_cast<char>(cp->value - 0xFF01 + '!'), cp->size};
-        }
-        return {cp->value == 0x3000 ? ' ' : '\0', cp->size};
-    }
-
-    void skipBlanks()
-    {
-        while (pos_ < text_.size() && isBlank(charAt(pos_).first)) {
-            pos_ += charAt(pos_).second;
-        }
-    }
-
-    std::string_view text_;
-    std::size_t pos_ = 0;
-};
-
-Reading readRadix(Scanner& scan)
+std::size_t skipDigits(const std::string& t, std::size_t i)
 {
-    scan.advance(); // '&'
-    if (scan.atEnd()) {
-        return {};
+    while (i < t.size() && isDigit(t[i])) {
+        ++i;
     }
-    const char marker = scan.peek();
-    int radix = 0;
-    if (marker == 'H' || marker == 'h') {
-        radix = 16;
-    } else if (marker == 'O' || marker == 'o') {
-        radix = 8;
-    } else {
-        return {{}, scan.position()};
-    }
-    scan.advance();
-    std::string digits;
-    while (!scan.atEnd() && digitValue(scan.peek(), radix) >= 0) {
-        digits += scan.peek();
-        scan.advance();
-    }
-    Reading reading {radixValue(digits, radix), std::nullopt, !digits.empty() && scan.atEnd()};
-    if (!scan.atEnd()) {
-        reading.stop = scan.position();
-    }
-    return reading;
+    return i;
 }
 
+// An optional sign, digits with at most one point, an exponent only where a
+// digit follows its E and sign; or '&H' / '&O' and their digits.
 Reading readReference(std::string_view text)
 {
-    Scanner scan(text);
-    if (!scan.atEnd() && scan.peek() == '&') {
-        return readRadix(scan);
-    }
-    bool negative = false;
-    if (!scan.atEnd() && (scan.peek() == '+' || scan.peek() == '-')) {
-        negative = scan.peek() == '-';
-        scan.advance();
-    }
-    std::string intDigits;
-    std::string fracDigits;
-    bool point = false;
-    while (!scan.atEnd()) {
-        const char c = scan.peek();
-        if (isDigit(c)) {
-            (point ? fracDigits : intDigits) += c;
-        } else if (c == '.' && !point) {
-            point = true;
-        } else {
-            break;
-        }
-        scan.advance();
-    }
-    std::int64_t exponent = 0;
-    const bool haveDigits = !intDigits.empty() || !fracDigits.empty();
-    bool danglingE = false; // an E without exponent digits is not part of the number
-    if (haveDigits && !scan.atEnd() && (scan.peek() == 'e' || scan.peek() == 'E')) {
-        scan.advance();
-        danglingE = true;
-        bool negativeExponent = false;
-        if (!scan.atEnd() && (scan.peek() == '+' || scan.peek() == '-')) {
-            negativeExponent = scan.peek() == '-';
-            scan.advance();
-        }
-        // Saturating far beyond any exponent that a few megabytes of mantissa
-        // digits could bring back into range.
-        constexpr std::int64_t EXPONENT_LIMIT = 1'000'000'000;
-        while (!scan.atEnd() && isDigit(scan.peek())) {
-            danglingE = false;
-            exponent = std::min(EXPONENT_LIMIT, exponent * 10 + (scan.peek() - '0'));
-            scan.advance();
-        }
-        if (negativeExponent) {
-            exponent = -exponent;
-        }
-    }
+    const PlainText plain = plainText(text);
+    const std::string& t = plain.chars;
     Reading reading;
-    if (haveDigits) {
-        reading.outcome = decimalValue(negative, intDigits, fracDigits, exponent);
+    std::size_t stop = 0; // the first character of t that is not part of the number
+    bool whole = false;
+    if (t.starts_with('&')) {
+        const char marker = t.size() > 1 ? t[1] : '\0';
+        const int radix = marker == 'H' || marker == 'h' ? 16 : (marker == 'O' || marker == 'o' ? 8 : 0);
+        stop = radix == 0 ? 1 : 2;
+        while (radix != 0 && stop < t.size() && digitValue(t[stop], radix) >= 0) {
+            ++stop;
+        }
+        if (stop > 2) {
+            reading.outcome = radixValue(std::string_view(t).substr(2, stop - 2), radix);
+        }
+        whole = stop > 2 && stop == t.size();
+    } else {
+        const bool negative = t.starts_with('-');
+        const std::size_t intStart = negative || t.starts_with('+') ? 1 : 0;
+        const std::size_t intEnd = skipDigits(t, intStart);
+        const bool point = intEnd < t.size() && t[intEnd] == '.';
+        const std::size_t fracEnd = point ? skipDigits(t, intEnd + 1) : intEnd;
+        stop = fracEnd;
+        const std::string intDigits = t.substr(intStart, intEnd - intStart);
+        const std::string fracDigits = point ? t.substr(intEnd + 1, fracEnd - intEnd - 1) : "";
+        const bool haveDigits = !intDigits.empty() || !fracDigits.empty();
+        std::int64_t exponent = 0;
+        bool danglingE = false; // reading stops after an E with no digit, which is not an exponent
+        if (haveDigits && stop < t.size() && (t[stop] == 'e' || t[stop] == 'E')) {
+            const bool negativeExponent = stop + 1 < t.size() && t[stop + 1] == '-';
+            stop += stop + 1 < t.size() && (t[stop + 1] == '+' || t[stop + 1] == '-') ? 2 : 1;
+            danglingE = stop == t.size() || !isDigit(t[stop]);
+            // Saturating far beyond any exponent that a few megabytes of mantissa
+            // digits could bring back into range.
+            constexpr std::int64_t EXPONENT_LIMIT = 1'000'000'000;
+            for (; stop < t.size() && isDigit(t[stop]); ++stop) {
+                exponent = std::min(EXPONENT_LIMIT, exponent * 10 + (t[stop] - '0'));
+            }
+            exponent = negativeExponent ? -exponent : exponent;
+        }
+        if (haveDigits) {
+            reading.outcome = decimalValue(negative, intDigits, fracDigits, exponent);
+        }
+        whole = haveDigits && !danglingE && stop == t.size();
     }
-    if (!scan.atEnd()) {
-        reading.stop = scan.position();
+    if (stop < t.size()) {
+        reading.stop = plain.at[stop];
     }
-    reading.whole = haveDigits && !danglingE && scan.atEnd();
+    reading.whole = whole;
     return reading;
 }
 

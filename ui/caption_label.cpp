@@ -15,11 +15,6 @@ CaptionLabel::CaptionLabel(const QString& caption, QWidget* parent)
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
-int CaptionLabel::linePitch(const QFont& font)
-{
-    return QFontInfo(font).pixelSize();
-}
-
 void CaptionLabel::setLayoutColour(const QColor& colour)
 {
     layoutColour_ = colour;
@@ -46,14 +41,15 @@ void CaptionLabel::applyColour()
     setPalette(own);
 }
 
-void CaptionLabel::paintEvent(QPaintEvent*)
+void CaptionLabel::paintEvent(QPaintEvent* event)
 {
     QTextOption option(Qt::AlignLeft);
     option.setWrapMode(QTextOption::WordWrap);
     QTextLayout layout(text(), font());
     layout.setTextOption(option);
     layout.beginLayout();
-    const int pitch = linePitch(font());
+    // One em from baseline to baseline.
+    const int pitch = QFontInfo(font()).pixelSize();
     for (int top = 0;; top += pitch) {
         QTextLine line = layout.createLine();
         if (!line.isValid())
@@ -62,6 +58,11 @@ void CaptionLabel::paintEvent(QPaintEvent*)
         line.setPosition(QPointF(0, top));
     }
     layout.endLayout();
+    // A caption on one line is drawn as any label draws it.
+    if (layout.lineCount() < 2) {
+        QLabel::paintEvent(event);
+        return;
+    }
 
     QPainter painter(this);
     painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, foregroundRole()));

@@ -3,19 +3,16 @@
 #include <QColor>
 #include <QLabel>
 
-class QFont;
-
 // A label that wraps its caption with compact line spacing: one em from
 // baseline to baseline, as the dialog font the layout was drawn for had. With
-// the font's own line spacing the two-line notes would not fit their boxes.
-// Captions sit at the top of their box.
+// the font's own line spacing, which QLabel keeps, the two-line note would not
+// fit its box; a caption on one line is QLabel's own. Captions sit at the top
+// of their box.
 class CaptionLabel : public QLabel {
     Q_OBJECT
 
 public:
     explicit CaptionLabel(const QString& caption, QWidget* parent = nullptr);
-
-    static int linePitch(const QFont& font);
 
     // A colour of the layout's own, shown exactly on a light background and
     // lightened in its hue where the theme's background is dark.

@@ -1,6 +1,7 @@
 #include "form_layout.h"
 
 #include <array>
+#include <string_view>
 
 namespace quanvik {
 namespace {
@@ -63,21 +64,32 @@ constexpr std::array<ControlRow, 43> LAYOUT{{
     {"Label27",  LABEL,    "3、风险率会随市场价格的变动而变动，实际风险率变动以交易软件变动为主。",
                                                    240, 5760, 5175, 375, 40, SYSTEM},
 }};
+// clang-format on
 
+// The row of a control; a name the table lacks does not compile.
+consteval std::size_t rowOf(std::string_view name)
+{
+    for (std::size_t row = 0; row < LAYOUT.size(); ++row)
+        if (LAYOUT[row].name == name)
+            return row;
+    throw "no such control";
+}
+
+// clang-format off
 constexpr std::array<FieldBinding, 13> BINDINGS{{
-    {FieldId::Text1,  "Text1",  "Label1",  "Label2"},
-    {FieldId::Text2,  "Text2",  "Label3",  "Label4"},
-    {FieldId::Text3,  "Text3",  "Label5",  nullptr},
-    {FieldId::Text4,  "Text4",  "Label6",  nullptr},
-    {FieldId::Text5,  "Text5",  "Label7",  "Label8"},
-    {FieldId::Text6,  "Text6",  "Label9",  "Label10"},
-    {FieldId::Text7,  "Text7",  "Label12", "Label13"},
-    {FieldId::Text8,  "Text8",  "Label14", "Label15"},
-    {FieldId::Text9,  "Text9",  "Label16", "Label17"},
-    {FieldId::Text10, "Text10", "Label18", "Label19"},
-    {FieldId::Text11, "Text11", "Label20", nullptr},
-    {FieldId::Text12, "Text12", "Label21", "Label22"},
-    {FieldId::Text13, "Text13", "Label26", nullptr},
+    {FieldId::Text1,  rowOf("Text1"),  rowOf("Label1"),  rowOf("Label2")},
+    {FieldId::Text2,  rowOf("Text2"),  rowOf("Label3"),  rowOf("Label4")},
+    {FieldId::Text3,  rowOf("Text3"),  rowOf("Label5"),  NO_ROW},
+    {FieldId::Text4,  rowOf("Text4"),  rowOf("Label6"),  NO_ROW},
+    {FieldId::Text5,  rowOf("Text5"),  rowOf("Label7"),  rowOf("Label8")},
+    {FieldId::Text6,  rowOf("Text6"),  rowOf("Label9"),  rowOf("Label10")},
+    {FieldId::Text7,  rowOf("Text7"),  rowOf("Label12"), rowOf("Label13")},
+    {FieldId::Text8,  rowOf("Text8"),  rowOf("Label14"), rowOf("Label15")},
+    {FieldId::Text9,  rowOf("Text9"),  rowOf("Label16"), rowOf("Label17")},
+    {FieldId::Text10, rowOf("Text10"), rowOf("Label18"), rowOf("Label19")},
+    {FieldId::Text11, rowOf("Text11"), rowOf("Label20"), NO_ROW},
+    {FieldId::Text12, rowOf("Text12"), rowOf("Label21"), rowOf("Label22")},
+    {FieldId::Text13, rowOf("Text13"), rowOf("Label26"), NO_ROW},
 }};
 // clang-format on
 

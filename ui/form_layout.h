@@ -2,6 +2,7 @@
 
 #include "position_analysis.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 
@@ -41,13 +42,17 @@ struct ControlRow {
 // Every control, in visual rows from top to bottom.
 std::span<const ControlRow> formLayout() noexcept;
 
-// Ties each field to its text box and to the labels that name it, so the
-// accessible names, buddies and fault messages all come from one place.
+// Marks a field whose box has no unit label.
+inline constexpr std::size_t NO_ROW = SIZE_MAX;
+
+// Ties each field to its text box and to the labels that name it, as rows of
+// formLayout(), so the accessible names, buddies and fault messages all come
+// from one place.
 struct FieldBinding {
     FieldId field;
-    const char* textBox;
-    const char* captionLabel;
-    const char* unitLabel; // nullptr where the box has no unit
+    std::size_t textBox;
+    std::size_t captionLabel;
+    std::size_t unitLabel; // or NO_ROW
 };
 
 // Text1..Text13 in FieldId order.

@@ -18,8 +18,7 @@
 
 #include <algorithm>
 #include <limits>
-#include <set>
-#include <string_view>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -124,21 +123,21 @@ Quanvik::Quanvik(QWidget* parent)
     setWindowIcon(QIcon(QString::fromLatin1(FORM_ICON)));
     setFont(quanvik::formFont());
     setFixedSize(toPixels(quanvik::CLIENT_WIDTH_TWIPS), toPixels(quanvik::CLIENT_HEIGHT_TWIPS));
-    buildControls();
-    bindFields();
+    bindFields(buildControls());
     notice_ = new AnalysisNotice(this);
     box(FieldId::Text1)->setFocus();
 }
 
-void Quanvik::buildControls()
+std::vector<QWidget*> Quanvik::buildControls()
 {
+    const std::span<const quanvik::ControlRow> layout = quanvik::formLayout();
+    std::vector<bool> resultRows(layout.size());
+    for (const quanvik::FieldBinding& binding : quanvik::fieldBindings())
+        resultRows[binding.textBox] = isResult(binding.field);
+    std::vector<QWidget*> controls; // by row of the layout
     std::vector<std::pair<int, QWidget*>> focusChain;
     std::vector<QWidget*> stackedAbove;
-    std::set<std::string_view> resultBoxes;
-    for (const quanvik::FieldBinding& binding : quanvik::fieldBindings())
-        if (isResult(binding.field))
-            resultBoxes.insert(binding.textBox);
-    for (const quanvik::ControlRow& entry : quanvik::formLayout()) {
+    for (const quanvik::ControlRow& entry : layout) {
         const QString caption = QString::fromUtf8(entry.caption);
         QRect rect(toPixels(entry.left), toPixels(entry.top), toPixels(entry.width), toPixels(entry.height));
         QWidget* control = nullptr;
@@ -152,7 +151,7 @@ void Quanvik::buildControls()
         }
         case ControlKind::TextBox: {
             // Only the analysis writes results; they stay selectable and copyable.
-            if (resultBoxes.contains(entry.name)) {
+            if (resultRows[controls.size()]) {
                 control = new ResultBox(this);
                 break;
             }
@@ -180,6 +179,7 @@ void Quanvik::buildControls()
         }
         control->setObjectName(QString::fromUtf8(entry.name));
         control->setGeometry(rect);
+        controls.push_back(control);
         if (entry.kind == ControlKind::TextBox || entry.kind == ControlKind::PushButton) {
             focusChain.emplace_back(entry.tabIndex, control);
             stackedAbove.push_back(control);
@@ -193,23 +193,21 @@ void Quanvik::buildControls()
     std::ranges::sort(focusChain, {}, &std::pair<int, QWidget*>::first);
     for (std::size_t i = 1; i < focusChain.size(); ++i)
         setTabOrder(focusChain[i - 1].second, focusChain[i].second);
+    return controls;
 }
 
-void Quanvik::bindFields()
+void Quanvik::bindFields(const std::vector<QWidget*>& controls)
 {
     for (const quanvik::FieldBinding& binding : quanvik::fieldBindings()) {
-        auto* edit = findChild<QLineEdit*>(QString::fromUtf8(binding.textBox), Qt::FindDirectChildrenOnly);
-        auto* caption =
-            findChild<QLabel*>(QString::fromUtf8(binding.captionLabel), Qt::FindDirectChildrenOnly);
-        Q_ASSERT(edit != nullptr && caption != nullptr);
+        auto* edit = static_cast<QLineEdit*>(controls[binding.textBox]);
+        auto* caption = static_cast<QLabel*>(controls[binding.captionLabel]);
         boxes_[indexOf(binding.field)] = edit;
         captions_[indexOf(binding.field)] = caption;
         // No buddy: a reader would speak the caption label, without the unit.
 
         QString name = caption->text();
-        if (binding.unitLabel != nullptr) {
-            const auto* unit =
-                findChild<QLabel*>(QString::fromUtf8(binding.unitLabel), Qt::FindDirectChildrenOnly);
+        if (binding.unitLabel != quanvik::NO_ROW) {
+            const auto* unit = static_cast<QLabel*>(controls[binding.unitLabel]);
             name += QStringLiteral("（%1）").arg(unit->text());
         }
         edit->setAccessibleName(name);

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <bitset>
+#include <vector>
 
 class QLabel;
 class QLineEdit;
@@ -30,8 +31,8 @@ public:
     void writeText(quanvik::FieldId field, const std::string& text) override;
 
 private:
-    void buildControls();
-    void bindFields();
+    std::vector<QWidget*> buildControls();
+    void bindFields(const std::vector<QWidget*>& controls);
     void analyze();
     void reportFault(const quanvik::AnalysisError& error, bool staleShown);
     QLineEdit* box(quanvik::FieldId field) const;

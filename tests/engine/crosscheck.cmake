@@ -2,7 +2,7 @@
 # Included from tests/engine; paths are relative to this file.
 add_executable(field_runner ${CMAKE_CURRENT_LIST_DIR}/field_runner.cpp)
 quanvik_target_options(field_runner)
-target_link_libraries(field_runner PRIVATE quanvik_engine)
+target_link_libraries(field_runner PRIVATE quanvik_test_support)
 
 # A cross-built runner is started through the emulator (Wine).
 set(runnerEmulator "")

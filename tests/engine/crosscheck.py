@@ -227,8 +227,9 @@ def analyse(fields):
     return written, None
 
 
-# The header examples, so that the model itself is known to read them right.
-TEXT_EXAMPLES = [(b' 1 2 5', 125), (b'2 50', 250), (b'\t7\n', 7), (b'-3.5', -3.5), (b'+7', 7),
+# The header examples and what they read as (None: Overflow), so that the
+# model itself is known to read them right; they open the edge texts below.
+TEXT_EXAMPLES = dict([(b' 1 2 5', 125), (b'2 50', 250), (b'\t7\n', 7), (b'-3.5', -3.5), (b'+7', 7),
                  (b'.5', 0.5), (b'5.', 5), (b'1e2', 100), (b'1.2.3', 1.2), (b'1,000', 1),
                  (b'12%', 12), ('50元'.encode(), 50), (b'3.14e', 3.14), (b'12E+', 12),
                  (b'1e2.5', 100), (b'', 0), (b'abc', 0), (b'-', 0), (b'.', 0),
@@ -239,7 +240,7 @@ TEXT_EXAMPLES = [(b' 1 2 5', 125), (b'2 50', 250), (b'\t7\n', 7), (b'-3.5', -3.5
                  (b'1E999', None), (b'-1E999', None), (b'1.7976931348623158E308', 1.7976931348623157e308),
                  (b'1E-999', 0), (b'5E-324', 5e-324), (b'-0', 0), (b'-1E-999', 0), (b'&H10', 16),
                  (b'&hff', 255), (b'&O17', 15), (b'&H1G', 1), (b'&O78', 7),
-                 (b'&HFFFFFFFF', 4294967295), (b'-&H10', 0), (b'1&H10', 1), (b'&H', 0), (b'&', 0)]
+                 (b'&HFFFFFFFF', 4294967295), (b'-&H10', 0), (b'1&H10', 1), (b'&H', 0), (b'&', 0)])
 NUMBER_EXAMPLES = [(311069845525908.5, '311069845525909'), (-311069845525908.5, '-311069845525909'),
                    (1000000000000005, '1.00000000000001E+15'), (2.0 ** -22, '2.38418579101563E-07'),
                    (0.3000000000000005, '0.3'), (1000000000000015, '1.00000000000002E+15'),
@@ -268,7 +269,7 @@ def selfTest():
     def want(y):
         return None if y is None else bitsOf(float(y))
 
-    bad = [(t, v) for t, v in TEXT_EXAMPLES if value(textToNumber, t) != want(v)]
+    bad = [(t, v) for t, v in TEXT_EXAMPLES.items() if value(textToNumber, t) != want(v)]
     bad += [(x, t) for x, t in NUMBER_EXAMPLES if numberToText(x) != t.encode()]
     bad += [(x, y) for x, y in SETTLE_EXAMPLES if value(settle, x) != want(y)]
     bad += [(x, y) for x, y in ROUND_EXAMPLES if value(roundTo2, x) != want(y)]
@@ -347,31 +348,36 @@ ODD_PIECES = [b' ', b'\t', b'\n', b'\r', b',', b'%', b'.', b'e', b'E', b'+', b'-
               b'\xef\xbc', b'\xef\xbc\x80', b'\xef\xbd\x9f', b'\xe3\x80', '。'.encode(),
               '，'.encode(), '－'.encode(), '＋'.encode(), 'Ｅ'.encode(), 'ｅ'.encode(),
               '＆'.encode(), 'Ｈ'.encode(), 'ｏ'.encode(), 'Ｆ'.encode(), '０'.encode()]
-EDGE_TEXTS = [b'', b' ', b'  \t\n ', b'2 50', b' 1 2 5', b'1,000', b'12%', '元12'.encode(),
-              '50元'.encode(), b'1E999', b'-1E999', b'1E-999', b'-1E-999', b'-0', b'+0',
-              b'3.14e', b'12E+', b'12e-', b'.', b'-', b'+', b'.e5', b'-.5', b'5.', b'1.2.3',
-              b'1e2.5', b'+-1', b'--1', b'1-', b'1e+-5', b'\r12', b'12\r', b'1\r2', b'\t7\n',
-              b'1\xc2\xa02', '１２'.encode(), '12．5'.encode(), b'\xff12', b'12\xff',
-              b'&H10', b'&hff', b'&O17', b'&o17', b'&H1G', b'&O78', b'&HFFFFFFFF', b'&H',
-              b'&', b'&O', b'&X10', b'-&H10', b'+&H10', b'1&H10', b' &H10', b'& H10',
-              b'&H 1 0', b'&H' + b'F' * 256, b'&H' + b'F' * 255, b'&H' + b'0' * 300 + b'1',
-              b'&O' + b'7' * 342, b'&O' + b'7' * 341, b'&O1' + b'0' * 341,
-              b'&H1' + b'0' * 255, b'&HFFFFFFFFFFFFF8' + b'0' * 242,
-              b'&HFFFFFFFFFFFFF7' + b'F' * 242, b'&H20000000000001', b'&H20000000000003',
-              b'1E99999999999999999999', b'-1E99999999999999999999',
-              b'1E-99999999999999999999', b'0E99999999999999999999', b'0.0E999',
-              b'1E308', b'1.7976931348623157E308', b'1.7976931348623158E308',
-              b'1.7976931348623159E308', b'1.797693134862315807937289714053E308',
-              b'1.797693134862315807937289714054E308', b'179769313486232' + b'0' * 294,
-              b'5E-324', b'2.4703282292062327E-324', b'2.4703282292062328E-324', b'3E-324',
-              b'2.2250738585072011E-308', b'2.2250738585072014E-308', b'4.9E-324',
-              b'1' * 5000, b'0.' + b'0' * 5000 + b'1', b'1' + b'0' * 400 + b'E-400',
-              b'0' * 10000 + b'7', b'1.' + b'0' * 799 + b'1', b'1' + b'0' * 799 + b'1E-800',
-              b'1' + b'0' * 799 + b'5' + b'0' * 30 + b'E-830', b'9' * 309, b'9' * 308, b'1e0000000000000000000000002',
-              b'0.0001', b'0.00009999999999999995', b'0.000099999999999999949',
-              b'999999999999999.5', b'999999999999999.4', b'1E15', b'1000000000000005',
-              b'1000000000000015', b'1E-16', b'0.000000000000001', b'1.23456789012345E-05',
-              b'0.000000000056789', b'NaN', b'Infinity', b'inf', b'0x10', b'1d2', b'1_000']
+# With the header's examples, the texts both the cross-check and the text
+# fuzzer's seed corpus (--write-corpus) start from.
+EDGE_TEXTS = list(TEXT_EXAMPLES) + [
+    b' ', b'  \t\n ', b'+0', b'12e-', b'+', b'-.5', b'+-1', b'+-5', b'--1', b'1-', b'1e+-5',
+    b'1E+-5', b'\r12', b'12\r', b'1\r2', b'12\r34', b'12\x0034', b'1\x01\x02\x7f2',
+    b'1\xc2\xa02', '１２'.encode(), '12．5'.encode(), b'\xff12', b'12\xff', b'7\xff\xfe\xc0\xaf8',
+    b'9\xe5\x85', '９'.encode() + b'\xef\xbc', '９'.encode() + b'\xef\xbc\x80\xef\xbd\x9f',
+    '＆ｈ１Ｆ'.encode(), '９5０ｅ1'.encode(), '－９５０．５Ｅ＋２'.encode(), '1\u30002'.encode(),
+    '\u3000９\u3000５０\u3000'.encode(), b'950', b'&o17', b'&O', b'&X10', b'+&H10', b' &H10',
+    b'& H10', b'&H 1 0', b' &H 1 0', b'&H1234567890ABCDEF1234567890ABCDEF12345678',
+    b'&H' + b'F' * 256, b'&H' + b'F' * 255, b'&H' + b'0' * 300 + b'1', b'&H1' + b'0' * 260,
+    b'&O' + b'7' * 342, b'&O' + b'7' * 341, b'&O1' + b'0' * 341,
+    b'&H1' + b'0' * 255, b'&HFFFFFFFFFFFFF8' + b'0' * 242,
+    b'&HFFFFFFFFFFFFF7' + b'F' * 242, b'&H20000000000001', b'&H20000000000003',
+    b'1E99999999999999999999', b'-1E99999999999999999999', b'.e99999', b'0e99999',
+    b'1E-99999999999999999999', b'0E99999999999999999999', b'0.0E999',
+    b'1E308', b'1.7976931348623157E308', b'1.7976931348623159E308',
+    b'1.797693134862315807937289714053E308', b'1.797693134862315807937289714054E308',
+    b'179769313486232' + b'0' * 294, b'2E-324', b'2.4703282292062327E-324',
+    b'2.4703282292062328E-324', b'3E-324', b'2.2250738585072011E-308',
+    b'2.2250738585072014E-308', b'4.9E-324', b'9007199254740993',
+    b'0.1000000000000000055511151231257827021181583404541015625000001',
+    b'1' * 5000, b'0.' + b'0' * 5000 + b'1', b'1' + b'0' * 400 + b'E-400',
+    b'0' * 10000 + b'7', b'1.' + b'0' * 799 + b'1', b'1' + b'0' * 799 + b'1E-800',
+    b'1' + b'0' * 799 + b'5' + b'0' * 30 + b'E-830', b'9' * 309, b'9' * 308,
+    b'1e0000000000000000000000002', b'1E0000000000000000000000000000002',
+    b'0.0001', b'0.00009999999999999995', b'0.000099999999999999949',
+    b'999999999999999.5', b'999999999999999.4', b'1E15', b'1000000000000005',
+    b'1000000000000015', b'1E-16', b'0.000000000000001', b'1.23456789012345E-05',
+    b'0.000000000056789', b'NaN', b'Infinity', b'inf', b'0x10', b'1d2', b'1_000']
 
 # Exact binary midpoint of the two smallest subnormals and of DBL_MAX and 2^1024:
 # ties that must go to the even neighbour.
@@ -660,7 +666,9 @@ def readable(answer):
 
 def main():
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    ap.add_argument('--runner', required=True, help='path of field_runner')
+    ap.add_argument('--runner', help='path of field_runner')
+    ap.add_argument('--write-corpus', metavar='DIR',
+                    help='write the edge texts to DIR as seed files of the text fuzzer, and stop')
     ap.add_argument('--emulator', action='append', default=[],
                     help='command word that starts the runner (repeat for each word), e.g. wine')
     ap.add_argument('--runs', type=int, default=20000)
@@ -669,6 +677,13 @@ def main():
     ap.add_argument('--show', type=int, default=5, help='mismatches to print per kind')
     ap.add_argument('--batch', type=int, default=20000)
     args = ap.parse_args()
+    if args.write_corpus:
+        for i, text in enumerate(EDGE_TEXTS):
+            with open('%s/edge-%03d' % (args.write_corpus, i), 'wb') as f:
+                f.write(text)
+        return 0
+    if not args.runner:
+        ap.error('--runner is required')
     EMULATOR[:] = args.emulator
     wrong = selfTest()
     if wrong:

@@ -1,9 +1,7 @@
 // Every finite 32-bit float, both signs, widened to double, through the
 // conversions of numeric_text.h, checked against the standard library's
 // correctly rounded conversions and the rules the header documents:
-//   numberToText   against 17 correctly rounded digits (all of them where
-//                  those end in 50), rounded to 15 with ties away from zero,
-//                  written plain or in exponent form by the header's rules
+//   numberToText   against referenceText (tests/support)
 //   settle         against std::from_chars of that text, and applied twice
 //   textToNumber   of the float's shortest text, against std::from_chars;
 //                  of the double's 17-digit text, back to the double
@@ -17,6 +15,7 @@
 // 4096 floats around each power of ten, where the decades and the exponent
 // form change.
 #include "numeric_text.h"
+#include "reference_text.h"
 
 #include <algorithm>
 #include <array>
@@ -37,107 +36,14 @@
 
 namespace {
 
-constexpr int TEXT_DIGITS = 15;
 constexpr std::uint32_t SLICE_STRIDE = 1021;
 constexpr std::uint32_t SLICE_WINDOW = 2048; // floats each side of a power of ten
 constexpr std::uint64_t CHUNK = 1 << 16;     // bit patterns a thread takes at a time
 constexpr int EXAMPLES_KEPT = 5;
 constexpr std::uint64_t ALL = std::uint64_t {1} << 32; // bit patterns
 
-// More significant digits than the exact expansion of any float widened to a
-// double has (2^-149 x (2^24 - 1): 112).
-constexpr int EXACT_FLOAT_DIGITS = 120;
-
-// A text of at most this many characters: the 17-digit form and the
-// expected 15-digit text alike.
+// A text of at most this many characters: the 17-digit form of a double.
 constexpr std::size_t TEXT_SIZE = 40;
-
-// The digits of std::to_chars' "-d.ddd...e+XX" and the exponent of the first.
-struct Scientific {
-    std::array<char, EXACT_FLOAT_DIGITS + 1> digits;
-    int count = 0;
-    int exponent = 0;
-};
-
-Scientific splitScientific(std::string_view text)
-{
-    Scientific s {};
-    std::size_t i = text.front() == '-' ? 1 : 0;
-    for (; text[i] != 'e'; ++i)
-        if (text[i] != '.')
-            s.digits[static_cast<std::size_t>(s.count++)] = text[i];
-    i += text[i + 1] == '+' ? 2 : 1;
-    std::from_chars(text.data() + i, text.data() + text.size(), s.exponent);
-    return s;
-}
-
-// The value rounded to 15 significant digits as the header says, written to
-// out: the exact expansion's sixteenth digit decides, an exact tie going away
-// from zero. seventeen is x in 17 correctly rounded digits; where those end
-// in 50, they may stand for a tie or a hair off one, and all digits decide.
-std::string_view expectedText(double x, std::string_view seventeen, char* out)
-{
-    if (x == 0)
-        return "0";
-    Scientific s = splitScientific(seventeen);
-    if (s.digits[TEXT_DIGITS] == '5' && s.digits[TEXT_DIGITS + 1] == '0') {
-        std::array<char, EXACT_FLOAT_DIGITS + 16> exact {};
-        const char* end = std::to_chars(exact.data(), exact.data() + exact.size(), x,
-            std::chars_format::scientific, EXACT_FLOAT_DIGITS - 1)
-                              .ptr;
-        s = splitScientific(std::string_view(exact.data(), static_cast<std::size_t>(end - exact.data())));
-    }
-    char* const d = s.digits.data();
-    int exponent = s.exponent;
-    if (d[TEXT_DIGITS] >= '5') {
-        int i = TEXT_DIGITS - 1;
-        for (; i >= 0 && d[i] == '9'; --i)
-            d[i] = '0';
-        if (i < 0) {
-            d[0] = '1';
-            ++exponent;
-        } else {
-            ++d[i];
-        }
-    }
-    int size = TEXT_DIGITS;
-    while (size > 1 && d[size - 1] == '0')
-        --size;
-
-    char* p = out;
-    if (x < 0)
-        *p++ = '-';
-    // Plain from 1E-4 to below 1E15, and below 1E-4 while at most 15 digits
-    // follow the point.
-    if ((exponent >= -4 && exponent < TEXT_DIGITS)
-        || (exponent < -4 && -exponent - 1 + size <= TEXT_DIGITS)) {
-        if (exponent < 0) {
-            *p++ = '0';
-            *p++ = '.';
-            p = std::fill_n(p, -exponent - 1, '0');
-            p = std::copy_n(d, size, p);
-        } else if (size <= exponent + 1) {
-            p = std::copy_n(d, size, p);
-            p = std::fill_n(p, exponent + 1 - size, '0');
-        } else {
-            p = std::copy_n(d, exponent + 1, p);
-            *p++ = '.';
-            p = std::copy_n(d + exponent + 1, size - exponent - 1, p);
-        }
-    } else {
-        *p++ = d[0];
-        if (size > 1) {
-            *p++ = '.';
-            p = std::copy_n(d + 1, size - 1, p);
-        }
-        *p++ = 'E';
-        *p++ = exponent < 0 ? '-' : '+';
-        if (std::abs(exponent) < 10)
-            *p++ = '0';
-        p = std::to_chars(p, out + TEXT_SIZE, std::abs(exponent)).ptr;
-    }
-    return {out, static_cast<std::size_t>(p - out)};
-}
 
 double fromChars(std::string_view text)
 {
@@ -157,16 +63,6 @@ double floorByDefinition(double x)
     double whole = 0;
     const double fraction = std::modf(x, &whole);
     return fraction < 0 ? whole - 1 : whole;
-}
-
-// value * 100 to the nearest integer, half to even (the default rounding
-// mode), over 100; whole values as they are.
-double roundTo2ByDefinition(double x)
-{
-    double whole = 0;
-    if (std::modf(x, &whole) == 0)
-        return x;
-    return std::nearbyint(x * 100) / 100;
 }
 
 struct Tally {
@@ -202,8 +98,8 @@ void checkFloat(float f, Tally& tally)
     const char* end =
         std::to_chars(buffer.data(), buffer.data() + buffer.size(), x, std::chars_format::scientific, 16).ptr;
     const std::string_view seventeen(buffer.data(), static_cast<std::size_t>(end - buffer.data()));
-    std::array<char, TEXT_SIZE> expectedBuffer {};
-    const std::string_view expected = expectedText(x, seventeen, expectedBuffer.data());
+    const quanvik::ReferenceText reference = quanvik::referenceText(x);
+    const std::string_view expected = reference.view();
     const std::string text = quanvik::numberToText(x);
     if (text != expected)
         tally.report("numberToText", f, text, std::string(expected));
@@ -227,9 +123,9 @@ void checkFloat(float f, Tally& tally)
     if (!same(quanvik::floorToInteger(x), floorByDefinition(x)))
         tally.report("floorToInteger", f, shortestText(quanvik::floorToInteger(x)),
             shortestText(floorByDefinition(x)));
-    if (!same(quanvik::roundTo2(x), roundTo2ByDefinition(x)))
+    if (!same(quanvik::roundTo2(x), quanvik::referenceRoundTo2(x)))
         tally.report(
-            "roundTo2", f, shortestText(quanvik::roundTo2(x)), shortestText(roundTo2ByDefinition(x)));
+            "roundTo2", f, shortestText(quanvik::roundTo2(x)), shortestText(quanvik::referenceRoundTo2(x)));
 }
 
 constexpr std::uint32_t SIGN_BIT = 0x80000000;

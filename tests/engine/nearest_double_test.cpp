@@ -48,14 +48,9 @@ TEST(TextToNumber, RoundsToTheNearestTiesToEven)
 
 TEST(TextToNumber, ThrowsOverflowBeyondTheRange)
 {
-    const std::string cases[] = {
-        "1E999",
-        "-1E999",
-        "1.7976931348623159E308", // past the midpoint to 2^1024
-        "1E99999999999999999999",
-        "&H1" + repeat("0", 256), // 2^1024
-        repeat("9", 1'000'000),
-    };
+    // past the midpoint to 2^1024, 2^1024 itself, a megabyte of nines
+    const std::string cases[] = {"1E999", "-1E999", "1.7976931348623159E308", "1E99999999999999999999",
+        "&H1" + repeat("0", 256), repeat("9", 1'000'000)};
     for (const auto& text : cases) {
         SCOPED_TRACE(text.substr(0, 40));
         try {

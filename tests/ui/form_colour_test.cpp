@@ -3,6 +3,7 @@
 #include "form_fixture.h"
 
 #include "form_setup.h"
+#include "readable_colour.h"
 #include "tools/dark_palette.h"
 
 #include <QHash>
@@ -10,22 +11,9 @@
 #include <QPalette>
 
 #include <algorithm>
-#include <cmath>
 #include <utility>
 
 namespace {
-
-// Contrast as the web's accessibility guidelines define it, 1 to 21.
-double contrast(QColor a, QColor b)
-{
-    auto luminance = [](QColor c) {
-        auto linear = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
-        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
-    };
-    const double la = luminance(a);
-    const double lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
 
 // The text colour a control paints with and its background: the pixel that
 // stands out most from the commonest one, and that. Inside the frame: the
@@ -42,7 +30,8 @@ std::pair<QColor, QColor> paintedColours(QWidget* form, QWidget* control)
     QColor ink = background;
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
-            if (contrast(image.pixelColor(x, y), background) > contrast(ink, background))
+            if (quanvik::contrastRatio(image.pixelColor(x, y), background)
+                > quanvik::contrastRatio(ink, background))
                 ink = image.pixelColor(x, y);
     return {ink, background};
 }
@@ -87,7 +76,7 @@ private slots:
             QCOMPARE(background, form_->palette().color(QPalette::Window));
             if (dark) {
                 QCOMPARE(ink.hue(), caption.layout.hue());
-                QVERIFY2(contrast(ink, background) >= 4.5, qPrintable(what));
+                QVERIFY2(quanvik::contrastRatio(ink, background) >= 4.5, qPrintable(what));
             } else {
                 QCOMPARE(ink, caption.layout);
             }
@@ -96,9 +85,10 @@ private slots:
         const auto [freshInk, freshBackground] = paintedColours(form_.get(), control("Text11"));
         const auto [staleInk, staleBackground] = paintedColours(form_.get(), control("Text12"));
         QCOMPARE(staleBackground, freshBackground);
-        QVERIFY2(contrast(freshInk, freshBackground) >= 7, qPrintable(freshInk.name()));
-        QVERIFY2(contrast(staleInk, staleBackground) >= 4.5, qPrintable(staleInk.name()));
-        QVERIFY2(contrast(staleInk, staleBackground) < contrast(freshInk, freshBackground) - 2,
+        QVERIFY2(quanvik::contrastRatio(freshInk, freshBackground) >= 7, qPrintable(freshInk.name()));
+        QVERIFY2(quanvik::contrastRatio(staleInk, staleBackground) >= 4.5, qPrintable(staleInk.name()));
+        QVERIFY2(quanvik::contrastRatio(staleInk, staleBackground)
+                < quanvik::contrastRatio(freshInk, freshBackground) - 2,
             qPrintable(staleInk.name()));
     }
 
