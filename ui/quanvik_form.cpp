@@ -2,6 +2,7 @@
 
 #include "analysis_error.h"
 #include "caption_label.h"
+#include "form_accessibility.h"
 #include "form_layout.h"
 #include "form_setup.h"
 #include "position_analysis.h"
@@ -96,6 +97,8 @@ QString readingOf(const QString& caption, const quanvik::InputReading& input)
         + QStringLiteral("读作 ") + QString::fromStdString(input.valueText);
 }
 
+constexpr int RESULT_COUNT = 7; // Text7 to Text13: a run that ends writes them all
+
 bool isResult(FieldId field)
 {
     return field >= FieldId::Text7;
@@ -114,12 +117,14 @@ Quanvik::Quanvik(QWidget* parent)
               | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
 {
     quanvik::installChineseTranslation();
+    quanvik::installFormAccessibility();
     setObjectName(QStringLiteral("Quanvik"));
     setWindowTitle(QStringLiteral("Quanvik"));
     setWindowIcon(QIcon(QString::fromLatin1(FORM_ICON)));
     setFont(quanvik::formFont());
     setFixedSize(toPixels(quanvik::CLIENT_WIDTH_TWIPS), toPixels(quanvik::CLIENT_HEIGHT_TWIPS));
     bindFields(buildControls());
+    notice_ = new AnalysisNotice(this);
     box(FieldId::Text1)->setFocus();
 }
 
@@ -198,7 +203,7 @@ void Quanvik::bindFields(const std::vector<QWidget*>& controls)
         auto* caption = static_cast<QLabel*>(controls[binding.captionLabel]);
         boxes_[indexOf(binding.field)] = edit;
         captions_[indexOf(binding.field)] = caption;
-        caption->setBuddy(edit);
+        // No buddy: a reader would speak the caption label, without the unit.
 
         QString name = caption->text();
         if (binding.unitLabel != quanvik::NO_ROW) {
@@ -235,6 +240,7 @@ void Quanvik::analyze()
     written_.reset();
     try {
         quanvik::PositionAnalysis().run(*this);
+        notice_->announce(QStringLiteral("分析完成，%1 项结果已更新。").arg(RESULT_COUNT));
     } catch (const AnalysisError& error) {
         // What the run did not reach still shows an earlier analysis.
         bool staleShown = false;
@@ -267,7 +273,7 @@ void Quanvik::reportFault(const AnalysisError& error, bool staleShown)
     for (const QString& reading : readings)
         text += QLatin1Char('\n') + reading;
     if (staleShown)
-        text += QStringLiteral("\n灰色显示的结果未更新。");
+        text += QStringLiteral("\n未更新的结果来自之前的分析，显示为灰色。");
     if (message_ == nullptr) {
         message_ = new QMessageBox(
             QMessageBox::Warning, QStringLiteral("Quanvik"), QString(), QMessageBox::Ok, this);

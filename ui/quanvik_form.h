@@ -11,6 +11,7 @@
 class QLabel;
 class QLineEdit;
 class QMessageBox;
+class AnalysisNotice;
 class ResultBox;
 
 namespace quanvik {
@@ -42,4 +43,5 @@ private:
     // One for the window's life: a box made per fault leaves its fresh button
     // icon in Qt's pixmap cache when drawn, 1 to 2 KB a fault.
     QMessageBox* message_ = nullptr;
+    AnalysisNotice* notice_ = nullptr; // tells a screen reader a run finished
 };

@@ -1,14 +1,29 @@
-// What assistive technology and a Chinese user read: accessible names tied
-// to their captions, and the translated context menu.
+// What assistive technology and a Chinese user read: each box's name with its
+// unit, its text whole through the text interface, the window and lines by
+// their roles, the notice of a finished analysis, and the translated context
+// menu.
 #include "form_fixture.h"
 
+#include "form_accessibility.h"
+
+#include <QAccessible>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QMenu>
+#include <QSignalSpy>
 #include <QTranslator>
 
 #include <memory>
+
+namespace {
+
+QAccessibleInterface* accessible(QObject* object)
+{
+    return QAccessible::queryAccessibleInterface(object);
+}
+
+} // namespace
 
 class FormAccessTest : public FormFixture {
     Q_OBJECT
@@ -66,8 +81,104 @@ private slots:
         QFETCH(QString, name);
         QFETCH(QString, accessibleName);
         QFETCH(QString, captionLabel);
-        QCOMPARE(box(name)->accessibleName(), accessibleName);
-        QCOMPARE(control<QLabel>(captionLabel)->buddy(), box(name));
+        QCOMPARE(accessible(box(name))->text(QAccessible::Name), accessibleName);
+        // Readers speak a labelling caption instead of the name, losing the unit.
+        QCOMPARE(control<QLabel>(captionLabel)->buddy(), nullptr);
+        QVERIFY(accessible(box(name))->relations(QAccessible::Label).isEmpty());
+    }
+
+    // Qt's own line edit answers each attribute query with an empty run at
+    // the offset asked; Orca then spoke 49 as "4". Every box, input and
+    // result, after the worked example.
+    void wholeText_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        for (qsizetype i = 0; i < INPUTS.size(); ++i)
+            QTest::newRow(qPrintable(INPUTS[i])) << INPUTS[i] << WORKED_EXAMPLE[i];
+        for (qsizetype i = 0; i < RESULTS.size(); ++i)
+            QTest::newRow(qPrintable(RESULTS[i])) << RESULTS[i] << WORKED_RESULTS[i];
+    }
+
+    void wholeText()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, text);
+        fill(INPUTS, WORKED_EXAMPLE);
+        QVERIFY(!pressExpectingMessage().shown);
+        QAccessibleTextInterface* textIface = accessible(box(name))->textInterface();
+        QVERIFY(textIface != nullptr);
+        const int count = textIface->characterCount();
+        QCOMPARE(textIface->text(0, count), text);
+        QCOMPARE(accessible(box(name))->text(QAccessible::Value), text);
+        for (int offset = 0; offset <= count; ++offset) {
+            int start = -1;
+            int end = -1;
+            textIface->attributes(offset, &start, &end);
+            QCOMPARE(std::pair(start, end), std::pair(0, count));
+            // A figure is one word, sentence and line, from wherever it is
+            // asked; at its end Qt's own word search never returned.
+            for (const auto boundary :
+                {QAccessible::WordBoundary, QAccessible::SentenceBoundary, QAccessible::LineBoundary}) {
+                QCOMPARE(textIface->textAtOffset(offset, boundary, &start, &end), text);
+                QCOMPARE(std::pair(start, end), std::pair(0, count));
+            }
+            QCOMPARE(textIface->textAtOffset(offset, QAccessible::CharBoundary, &start, &end),
+                text.mid(offset, 1));
+        }
+    }
+
+    // Announced as a window with its title; the lines as separators.
+    void roles_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QAccessible::Role>("role");
+        QTest::addColumn<QString>("accessibleName");
+        QTest::newRow("form") << "Quanvik" << QAccessible::Window << "Quanvik";
+        QTest::newRow("Line1") << "Line1" << QAccessible::Separator << "";
+        QTest::newRow("Line2") << "Line2" << QAccessible::Separator << "";
+        QTest::newRow("Text1") << "Text1" << QAccessible::EditableText << "交易本金（元）";
+    }
+
+    void roles()
+    {
+        QFETCH(QString, name);
+        QFETCH(QAccessible::Role, role);
+        QFETCH(QString, accessibleName);
+        QObject* object = name == form_->objectName() ? form_.get() : control(name);
+        QCOMPARE(accessible(object)->role(), role);
+        QCOMPARE(accessible(object)->text(QAccessible::Name), accessibleName);
+    }
+
+    // Each finished run, the same inputs again included, is announced once,
+    // by a notification Orca speaks at every showing; a fault by its message
+    // alone.
+    void finishedNotice_data()
+    {
+        QTest::addColumn<QStringList>("inputs");
+        QTest::addColumn<int>("presses");
+        QTest::addColumn<int>("notices");
+        QTest::newRow("worked example") << WORKED_EXAMPLE << 1 << 1;
+        QTest::newRow("same inputs twice") << WORKED_EXAMPLE << 2 << 2;
+        QTest::newRow("fault") << QStringList(6, QString()) << 2 << 0;
+    }
+
+    void finishedNotice()
+    {
+        QFETCH(QStringList, inputs);
+        QFETCH(int, presses);
+        QFETCH(int, notices);
+        auto* notice = control<AnalysisNotice>("AnalysisNotice");
+        QSignalSpy announced(notice, &AnalysisNotice::announced);
+        fill(INPUTS, inputs);
+        for (int i = 0; i < presses; ++i)
+            pressExpectingMessage();
+        QCOMPARE(announced.size(), notices);
+        if (notices > 0) {
+            QCOMPARE(accessible(notice)->role(), QAccessible::Notification);
+            QCOMPARE(
+                accessible(notice)->text(QAccessible::Name), QStringLiteral("分析完成，7 项结果已更新。"));
+        }
     }
 
     void chineseContextMenu()
