@@ -1,5 +1,5 @@
 # Debian package of the program: cpack -G DEB in the build tree writes
-# quanvik_<version>_<arch>.deb.
+# quanvik_<Debian version>_<arch>.deb (the version: DebianVersion.cmake).
 
 set(CPACK_PACKAGE_NAME quanvik)
 set(CPACK_PACKAGE_VENDOR Quanvik)
@@ -21,6 +21,7 @@ set(CPACK_STRIP_FILES OFF)
 set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/DebianStrip.cmake)
 set(CPACK_DEBIAN_STRIP ${CMAKE_STRIP})
 
+set(CPACK_DEBIAN_PACKAGE_VERSION ${QUANVIK_DEBIAN_VERSION})
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION math)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

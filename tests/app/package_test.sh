@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Checks of the packages, run by CTest from the build tree.
 #   package_test.sh build <cpack> <CPackConfig.cmake> <dir> <generators>
-#   package_test.sh contents|depends|starts|window|lintian <dir> <app id> <version>   (Debian)
+#   package_test.sh contents|depends|starts|window|lintian <dir> <app id> <version> <Debian version>
 #   package_test.sh reproducible <dir> <generators> <source> <build> <cmake> <cpack> <cache settings...>
 #   package_test.sh signed <dir> <cpack> <CPackConfig.cmake>   (Windows)
+#   package_test.sh versions <cmake> <source> <version>   (each Debian release's build)
+#   package_test.sh release <source>   (scripts/release refusing or stopping)
 # Prints "SKIPPED:" and exits 0 when a tool it needs is missing.
 set -euo pipefail
 
@@ -51,10 +53,12 @@ build)
 
 contents)
     skipUnless dpkg-deb readelf
-    dir=$1 appId=$2 version=$3
+    dir=$1 appId=$2 version=$3 debianVersion=$4
     deb=$(theDeb "$dir")
-    [ "$(basename "$deb")" = "quanvik_${version}_$(dpkg-deb -f "$deb" Architecture).deb" ] ||
+    [ "$(basename "$deb")" = "quanvik_${debianVersion}_$(dpkg-deb -f "$deb" Architecture).deb" ] ||
         fail "file name $(basename "$deb")"
+    # The upstream version, alone or with the Debian release it is built for.
+    [[ $debianVersion =~ ^${version//./\\.}(\+deb[0-9]+)?$ ]] || fail "Debian version $debianVersion"
     listing=$(dpkg-deb -c "$deb" | awk '{print $NF}')
     echo "$listing"
     expected=(
@@ -81,7 +85,7 @@ contents)
     fields=$(dpkg-deb -f "$deb" Package Version Section Maintainer Depends Description)
     echo "$fields"
     [ "$(dpkg-deb -f "$deb" Package)" = quanvik ] || fail "Package"
-    [ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "Version"
+    [ "$(dpkg-deb -f "$deb" Version)" = "$debianVersion" ] || fail "Version"
     for field in Section Maintainer Description; do
         [ -n "$(dpkg-deb -f "$deb" $field)" ] || fail "empty $field"
     done
@@ -129,8 +133,8 @@ contents)
         # gzip -n: no name and no date in the header (bytes 4 to 7 are the date).
         [ "$(od -An -tx1 -j4 -N4 "$root/$doc" | tr -d ' ')" = 00000000 ] || fail "$doc carries a date"
     done
-    gzip -dc "$root/usr/share/doc/quanvik/changelog.gz" | head -1 | grep -qF "quanvik ($version)" ||
-        fail "the changelog's first entry is not $version"
+    gzip -dc "$root/usr/share/doc/quanvik/changelog.gz" | head -1 | grep -qF "quanvik ($debianVersion)" ||
+        fail "the changelog's first entry is not $debianVersion"
     grep -qF "<release version=\"$version\"" "$root/usr/share/metainfo/$appId.metainfo.xml" ||
         fail "the metainfo has no release $version"
     grep -qxF "Icon=$appId" "$root/usr/share/applications/$appId.desktop" ||
@@ -313,6 +317,76 @@ window-inside)
     # The desktop entry's StartupWMClass must match, or docks show a stray icon.
     xprop -id "$window" WM_CLASS | tee /dev/stderr | grep -qF '"quanvik", "Quanvik"' ||
         fail "WM_CLASS does not match the desktop entry"
+    ;;
+
+versions)
+    skipUnless dpkg dpkg-parsechangelog
+    cmake=$1 source=$2 version=$3
+    work=$(mktemp -d)
+    trap 'rm -rf "$work"' EXIT
+    # The Debian release each build is for, oldest version first: a Debian 12
+    # system upgraded to 13 must take the Debian 13 build.
+    releases=("" 12 13)
+    previous=
+    for release in "${releases[@]}"; do
+        # As a script, whose build folder is the one it runs in.
+        (cd "$work" && "$cmake" -DPROJECT_VERSION="$version" -DPROJECT_SOURCE_DIR="$source" \
+            -DQUANVIK_DEBIAN_RELEASE="$release" -P "$source/cmake/DebianVersion.cmake")
+        # dpkg's own reading of the changelog the package carries.
+        got=$(dpkg-parsechangelog -l "$work/changelog" -S Version) || fail "Debian ${release:-none}: no valid changelog"
+        echo "Debian ${release:-none}: $got, $(dpkg-parsechangelog -l "$work/changelog" -S Distribution)"
+        [[ $got == "$version${release:++deb$release}" ]] || fail "Debian ${release:-none}: version $got"
+        [ -z "$previous" ] || dpkg --compare-versions "$previous" lt "$got" || fail "$got does not follow $previous"
+        previous=$got
+    done
+    ;;
+
+release)
+    skipUnless git setpriv unshare wget debootstrap
+    source=$1
+    git -C "$source" rev-parse -q --verify HEAD >/dev/null || { echo "SKIPPED: $source is not a git clone"; exit 0; }
+    # Each case runs the release in a clone of the commit with these scripts
+    # committed, whose dist/ holds an earlier release that must stay as it was.
+    work=$(mktemp -d /tmp/quanvik-release.XXXXXX)
+    trap 'rm -rf "$work"' EXIT
+    chmod 755 "$work"
+    clone=$work/clone
+    git clone -q "$source" "$clone"
+    cp "$source"/scripts/{release,debian_root.sh,deps} "$clone/scripts/"
+    commit() { git -C "$clone" -c user.name=test -c user.email=test@example.org commit -qam "$1" >/dev/null || true; }
+    commit "the scripts under test"
+    mkdir -p "$clone/dist" && echo "an earlier release" >"$clone/dist/SHA256SUMS"
+    . /etc/os-release
+    online=no
+    wget -q --spider --timeout=20 "${QUANVIK_DEBIAN_MIRROR:-http://deb.debian.org/debian}/dists/trixie/InRelease" &&
+        online=yes
+    # case | runs as | needs (root, Debian 12 online) | what it must say
+    cases=(
+        "as a normal user|setpriv --reuid=65534 --regid=65534 --clear-groups|root|needs root"
+        "without network|unshare --net|root|archive cannot be reached at"
+        "with a build that fails|env|debian12-online|stopped at \"the Debian 12 package\""
+    )
+    tried=0
+    for row in "${cases[@]}"; do
+        IFS='|' read -r name runner needs said <<<"$row"
+        if [ "$(id -u)" -ne 0 ] || { [ "$needs" = debian12-online ] && [ "$ID/$VERSION_ID/$online" != debian/12/yes ]; }; then
+            echo "not tried: $name"
+            continue
+        fi
+        if [ "$name" = "with a build that fails" ]; then
+            echo 'message(FATAL_ERROR "a fault")' >>"$clone/CMakeLists.txt" && commit "a fault"
+        fi
+        status=0
+        out=$($runner "$clone/scripts/release" 2>&1) || status=$?
+        echo "-- $name (status $status):"
+        echo "$out" | tail -n 4
+        [ $status -ne 0 ] || fail "the release $name succeeded"
+        grep -qF "$said" <<<"$out" || fail "the release $name did not say \"$said\""
+        [ "$(ls "$clone/dist")" = SHA256SUMS ] && [ "$(cat "$clone/dist/SHA256SUMS")" = "an earlier release" ] ||
+            fail "the release $name changed dist/"
+        tried=$((tried + 1))
+    done
+    [ "$tried" -gt 0 ] || fail "no case could be tried"
     ;;
 
 *)
