@@ -58,15 +58,17 @@ def expect(ok, what):
 class Prefix:
     def __init__(self, template, work):
         self.root = os.path.join(work, 'wine')
-        shutil.copytree(template, self.root, symlinks=True)
+        # The template's server may be saving a hive meanwhile: its temporary
+        # file can vanish before it is copied.
+        shutil.copytree(template, self.root, symlinks=True, ignore=shutil.ignore_patterns('*.tmp'))
         self.drive = os.path.join(self.root, 'drive_c')
         # No Linux menu entries for the shortcuts.
         self.env = dict(os.environ, WINEPREFIX=self.root, WINEDEBUG='-all',
                         WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d')
 
     def wine(self, *args):
-        return subprocess.run(['wine', *args], env=self.env, stdout=subprocess.DEVNULL,
-                              stderr=subprocess.DEVNULL).returncode
+        # What Wine says (a crash's backtrace among it) reaches the test's log.
+        return subprocess.run(['wine', *args], env=self.env, stdout=subprocess.DEVNULL).returncode
 
     def settle(self):
         """Waits for every program, an uninstaller's copy of itself among them, to end."""
@@ -152,6 +154,24 @@ def release_files(staged):
     return found | {UNINSTALLER}
 
 
+def started(program, path, seconds=120):
+    """Waits until the program maps its file: from then on, as on Windows, the
+    file cannot be opened for writing. Starting takes a new Wine server and Qt,
+    seconds on a busy machine."""
+    path = os.path.realpath(path)
+    deadline = time.monotonic() + seconds
+    while program.poll() is None and time.monotonic() < deadline:
+        for pid in filter(str.isdigit, os.listdir('/proc')):
+            try:
+                with open('/proc/%s/maps' % pid, encoding='utf-8', errors='replace') as f:
+                    if path in f.read():
+                        return True
+            except OSError:
+                pass
+        time.sleep(0.2)
+    return False
+
+
 def check_installed(prefix, kind, before, version, files):
     where = KINDS[kind]
     folder = where['folder']
@@ -205,9 +225,9 @@ def try_kind(prefix, kind, first, later, plugins):
     if kind == 'current user':
         installed = prefix.snapshot()
         headless = dict(prefix.env, WINEQT_QPA_PLATFORM='offscreen', WINEQT_PLUGIN_PATH=plugins)
-        running = subprocess.Popen(['wine', folder + '\\quanvik.exe'], env=headless,
-                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        time.sleep(3)
+        running = subprocess.Popen(['wine', folder + '\\quanvik.exe'], env=headless, stdout=subprocess.DEVNULL)
+        expect(started(running, os.path.join(prefix.drive, where['folder'], 'quanvik.exe')),
+               '%s: Quanvik started' % kind)
         expect(prefix.wine(later[0], '/S', *flags) == 32, '%s: a running Quanvik stops the installer (32)' % kind)
         expect(prefix.batch('"%s\\%s" /S _?=%s' % (folder, UNINSTALLER, folder)) == 32,
                '%s: a running Quanvik stops the uninstaller (32)' % kind)
