@@ -612,6 +612,7 @@ def runCase(rng):
 
 # The words that start a cross-built runner, e.g. ['wine']; empty for a native one.
 EMULATOR = []
+RUNNER_DIED = 'runner died'
 
 
 def engine(runner, lines):
@@ -620,7 +621,7 @@ def engine(runner, lines):
     # A Windows runner ends its lines with \r\n; no answer holds a \r itself.
     out = proc.stdout.decode().replace('\r\n', '\n').split('\n')[:-1]
     if proc.returncode != 0 or len(out) != len(lines):
-        out += ['runner died (exit %d)' % proc.returncode] * (len(lines) - len(out))
+        out += ['%s (exit %d)' % (RUNNER_DIED, proc.returncode)] * (len(lines) - len(out))
     return out
 
 
@@ -651,6 +652,8 @@ def show(texts):
 
 def readable(answer):
     """An answer line with its texts decoded, results only for a run."""
+    if answer.startswith(RUNNER_DIED):
+        return answer
     tokens = answer.split(' ')
     if len(tokens) >= 15:  # a run: 13 texts, written fields, outcome
         return '%s  written %s  %s' % (' | '.join(clip(dec(t).decode('utf-8', 'replace'))
