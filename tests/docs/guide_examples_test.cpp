@@ -319,12 +319,14 @@ TEST(GuideExamples, AreWhatTheProgramShows)
         if (tooMany.size() != 2)
             ADD_FAILURE_AT(QUANVIK_GUIDE, line)
                 << "the analyses named should include one that shows 开仓手数过大 and one that does not";
+        const auto rate = [&](const char* name) { return textToNumber(constantValue(engine, name)); };
         for (auto& [name, shown] : results) {
             std::map<std::string, Stated>& typed = presses[name];
             const double lots = textToNumber(typed["开仓手数"].text);
-            const double entry = textToNumber(typed["进场价位"].text);
+            const double openingCommission =
+                textToNumber(typed["进场价位"].text) * rate("CONTRACT_UNITS") * rate("COMMISSION_RATE") * lots;
             const bool fallsShort =
-                textToNumber(typed["交易本金"].text) < 150 * lots + entry * 15 * 0.0008 * lots;
+                textToNumber(typed["交易本金"].text) < rate("PER_LOT_CHARGE") * lots + openingCommission;
             if (shown[RISK] != UNCHANGED && shown[RISK].starts_with('-') != fallsShort)
                 ADD_FAILURE_AT(QUANVIK_GUIDE, line) << name << ": risk rate " << shown[RISK];
         }
