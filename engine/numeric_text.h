@@ -6,7 +6,7 @@
 #include <string_view>
 
 // Conversions between the texts a trader types or reads and the doubles the
-// analysis computes with. Every intermediate result of the analysis passes
+// analysis computes with. The result of every step of the analysis passes
 // through its 15-significant-digit text, so these rules are part of the
 // arithmetic. None of them depends on the C or C++ locale: '.' is the only
 // decimal point, even where the process locale says ','.

@@ -1,8 +1,8 @@
 // Every figure the user guide quotes is what the program shows: its tables of
 // analyses, of readings, of written figures and of built-in parameters, every
 // `a × b = c` in it, what a sentence says a named example shows, when it says
-// the risk rate is negative, and the order it lists the results in. A failure
-// names the guide's line.
+// the risk rate is negative or shows 0 for want of principal, and the order it
+// lists the results in. A failure names the guide's line.
 #include "memory_fields.h"
 #include "numeric_text.h"
 #include "position_analysis.h"
@@ -42,6 +42,11 @@ const std::string FAULT = "提示";
 const std::string RISK = "进场时点风险率";
 // The captions of the results in the order a complete run writes them.
 const std::string ORDER = "写出顺序";
+// The risk rate shows 0, not a negative figure, while the principal falls short
+// of what it must cover by less than this share of the opening commission: half
+// the last of the two decimals shown. The guide says 千分之五.
+const std::string EDGE_WORDS = "千分之五";
+constexpr double EDGE = 0.005;
 const std::array<std::string, 3> FAULT_NAMES = {"除数为零", "溢出", "无效运算"};
 // The rows of the table of built-in parameters by the constants they show.
 const std::map<std::string, std::string> PARAMETERS = {{"合约乘数", "CONTRACT_UNITS"},
@@ -288,11 +293,24 @@ TEST(GuideExamples, AreWhatTheProgramShows)
     for (const auto& [intro, listed] : listings)
         expectStated(intro.line, "the order of the results", results["例子"][ORDER], listed);
     // What a sentence says of one named analysis it shows is one of its results;
-    // where it says the risk rate is negative, it is so for every analysis named,
-    // and for every analysis exactly when the principal falls short of 150 a lot
-    // plus the opening commission.
+    // where it says the risk rate is negative, it is so for every analysis named;
+    // where it says 千分之五, every analysis named falls short by less than that
+    // and shows 0. For every analysis the rate is negative exactly when the
+    // principal falls short of 150 a lot plus the opening commission by at
+    // least 千分之五 of that commission.
+    const auto constant = [&](const std::string& name) { return textToNumber(constantValue(engine, name)); };
+    const double perLot = constant("PER_LOT_CHARGE");
+    const double openingRate = constant("CONTRACT_UNITS") * constant("COMMISSION_RATE");
+    // How far the principal falls short, as a share of the opening commission.
+    const auto shortShare = [&](const std::string& name) {
+        std::map<std::string, Stated>& typed = presses[name];
+        const double lots = textToNumber(typed["开仓手数"].text);
+        const double opening = textToNumber(typed["进场价位"].text) * openingRate * lots;
+        return (perLot * lots + opening - textToNumber(typed["交易本金"].text)) / opening;
+    };
     int figures = 0;
     int signs = 0;
+    int edges = 0;
     for (const auto& [sentence, line] : sentences) {
         const std::vector<std::string> named = pressesNamed(sentence);
         const std::string shows = "显示 ";
@@ -307,6 +325,15 @@ TEST(GuideExamples, AreWhatTheProgramShows)
                 }))
                 ADD_FAILURE_AT(QUANVIK_GUIDE, line) << named[0] << " shows no " << figure;
         }
+        if (sentence.find(EDGE_WORDS) != std::string::npos) {
+            ++edges;
+            for (const std::string& name : named)
+                if (const double share = shortShare(name);
+                    share <= 0 || share >= EDGE || results[name][RISK] != "0")
+                    ADD_FAILURE_AT(QUANVIK_GUIDE, line)
+                        << name << ": short by " << share << " of the opening commission, risk rate "
+                        << results[name][RISK];
+        }
         if (sentence.find("风险率") == std::string::npos || sentence.find("负数") == std::string::npos)
             continue;
         ++signs;
@@ -319,17 +346,11 @@ TEST(GuideExamples, AreWhatTheProgramShows)
         if (tooMany.size() != 2)
             ADD_FAILURE_AT(QUANVIK_GUIDE, line)
                 << "the analyses named should include one that shows 开仓手数过大 and one that does not";
-        const auto rate = [&](const char* name) { return textToNumber(constantValue(engine, name)); };
-        for (auto& [name, shown] : results) {
-            std::map<std::string, Stated>& typed = presses[name];
-            const double lots = textToNumber(typed["开仓手数"].text);
-            const double openingCommission =
-                textToNumber(typed["进场价位"].text) * rate("CONTRACT_UNITS") * rate("COMMISSION_RATE") * lots;
-            const bool fallsShort =
-                textToNumber(typed["交易本金"].text) < rate("PER_LOT_CHARGE") * lots + openingCommission;
-            if (shown[RISK] != UNCHANGED && shown[RISK].starts_with('-') != fallsShort)
-                ADD_FAILURE_AT(QUANVIK_GUIDE, line) << name << ": risk rate " << shown[RISK];
-        }
+        for (auto& [name, shown] : results)
+            if (shown[RISK] != UNCHANGED && shown[RISK].starts_with('-') != (shortShare(name) >= EDGE))
+                ADD_FAILURE_AT(QUANVIK_GUIDE, line)
+                    << name << ": short by " << shortShare(name) << " of the opening commission, risk rate "
+                    << shown[RISK];
     }
     // A table renamed out of reach would otherwise pass unchecked.
     EXPECT_GE(presses.size(), 5U);
@@ -340,6 +361,7 @@ TEST(GuideExamples, AreWhatTheProgramShows)
     EXPECT_EQ(listings.size(), 1U) << "tables in the order the results are written";
     EXPECT_GE(figures, 4) << "figures shown by a named analysis";
     EXPECT_GE(signs, 1) << "sentences on the risk rate's sign";
+    EXPECT_GE(edges, 1) << "sentences on a rate shown 0 for want of principal";
     EXPECT_EQ(parameters, PARAMETERS.size()) << "rows of the table of built-in parameters";
 }
 
