@@ -79,9 +79,9 @@ private slots:
         QTest::addColumn<QRect>("pixels");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QColor>("colour"); // invalid: the style's own
-        const QRgb STYLE = 0;
-        const QRgb BLUE = qRgb(0, 0, 255);
-        const QRgb RED = qRgb(255, 0, 0);
+        constexpr QRgb STYLE = 0;
+        constexpr QRgb BLUE = qRgb(0, 0, 255);
+        constexpr QRgb RED = qRgb(255, 0, 0);
         struct Row {
             const char* name;
             int left, top, width, height; // twips, 15 to a pixel at 96 dpi
