@@ -51,6 +51,49 @@ function(quanvik_target_options target)
     endif()
 endfunction()
 
+# What each runner prints last when every check ran and none failed. A test
+# passes only when its command exits 0 and prints its summary (run_test.cmake).
+set(QUANVIK_GTEST_SUMMARY "\\[  PASSED  \\] [0-9]+ tests?\\.")
+set(QUANVIK_QTEST_SUMMARY "Totals: [0-9]+ passed, 0 failed")
+# The project's own check scripts end with "<script> <what>: passed".
+set(QUANVIK_CHECK_SUMMARY ": passed\r?\n")
+set(QUANVIK_RUN_TEST ${CMAKE_CURRENT_LIST_DIR}/run_test.cmake)
+
+# quanvik_add_checked_test(NAME <name> SUMMARY <regex> [FAILURE <regex>] COMMAND <program> [<arg>...])
+# Registers a test that passes only when <program> exits 0 and prints a line
+# matching SUMMARY and none matching FAILURE. A <program> that is an
+# executable target runs under the cross-compiling emulator (Wine).
+function(quanvik_add_checked_test)
+    cmake_parse_arguments(ARG "" "NAME;SUMMARY;FAILURE" "COMMAND" ${ARGN})
+    list(POP_FRONT ARG_COMMAND program)
+    if(TARGET ${program})
+        set(program $<TARGET_FILE:${program}>)
+        if(CMAKE_CROSSCOMPILING AND CMAKE_CROSSCOMPILING_EMULATOR)
+            set(program ${CMAKE_CROSSCOMPILING_EMULATOR} ${program})
+        endif()
+    endif()
+    set(failure "")
+    if(ARG_FAILURE)
+        set(failure "-DFAILURE=${ARG_FAILURE}")
+    endif()
+    add_test(NAME ${ARG_NAME} COMMAND ${CMAKE_COMMAND} "-DSUMMARY=${ARG_SUMMARY}" ${failure}
+        -P ${QUANVIK_RUN_TEST} -- ${program} ${ARG_COMMAND})
+endfunction()
+
+# quanvik_add_program_test(NAME <name> PROGRAM <target> [ARGS <args...>])
+# A test running a GoogleTest or, linked with Qt6::Test, a Qt Test program.
+function(quanvik_add_program_test)
+    cmake_parse_arguments(ARG "" "NAME;PROGRAM" "ARGS" ${ARGN})
+    get_target_property(libs ${ARG_PROGRAM} LINK_LIBRARIES)
+    if("Qt6::Test" IN_LIST libs)
+        quanvik_add_checked_test(NAME ${ARG_NAME} SUMMARY "${QUANVIK_QTEST_SUMMARY}"
+            COMMAND ${ARG_PROGRAM} ${ARG_ARGS})
+    else()
+        quanvik_add_checked_test(NAME ${ARG_NAME} SUMMARY "${QUANVIK_GTEST_SUMMARY}"
+            FAILURE "\\[  FAILED  \\]" COMMAND ${ARG_PROGRAM} ${ARG_ARGS})
+    endif()
+endfunction()
+
 # quanvik_add_test(NAME <name> SOURCES <files...> LIBS <targets...> [LABELS <labels...>])
 # Adds a test executable with our warning flags and registers it with CTest.
 function(quanvik_add_test)
@@ -58,7 +101,7 @@ function(quanvik_add_test)
     add_executable(${ARG_NAME} ${ARG_SOURCES})
     quanvik_target_options(${ARG_NAME})
     target_link_libraries(${ARG_NAME} PRIVATE ${ARG_LIBS})
-    add_test(NAME ${ARG_NAME} COMMAND ${ARG_NAME})
+    quanvik_add_program_test(NAME ${ARG_NAME} PROGRAM ${ARG_NAME})
     if(ARG_LABELS)
         set_tests_properties(${ARG_NAME} PROPERTIES LABELS "${ARG_LABELS}")
     endif()

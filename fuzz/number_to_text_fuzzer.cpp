@@ -14,7 +14,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <system_error>
 
 namespace {
 
@@ -29,14 +28,8 @@ bool sameBits(double a, double b)
 // nullopt: the text reads back beyond the double range.
 std::optional<double> readBack(const std::string& text)
 {
-    double value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    require(end == text.data() + text.size(), "reference: from_chars did not read the whole text");
-    if (ec == std::errc::result_out_of_range) {
-        return std::nullopt;
-    }
-    require(ec == std::errc(), "reference: from_chars failed");
-    return value == 0 ? 0.0 : value;
+    const std::optional<double> value = quanvik::readDecimal(text);
+    return value && *value == 0 ? 0.0 : value;
 }
 
 bool hasShortForm(double x)

@@ -51,3 +51,4 @@ execute_process(
 if(NOT result EQUAL 0)
     message(FATAL_ERROR "${FUZZER} found a problem (exit ${result}); reproducer in ${WORK}/artifacts")
 endif()
+message(STATUS "${FUZZER}: passed")

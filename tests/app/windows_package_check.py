@@ -135,13 +135,17 @@ def check_hardening(path):
 
 def main(argv):
     if len(argv) >= 3 and argv[1] == 'contents':
-        return 0 if check_contents(argv[2], '--qt-notes' in argv[3:]) else 1
-    if len(argv) == 3 and argv[1] == 'hardening':
-        return 0 if check_hardening(argv[2]) else 1
-    if len(argv) == 4 and argv[1] == 'qt-stamps':
-        return 0 if check_qt_stamps(argv[2], argv[3]) else 1
-    print(__doc__, file=sys.stderr)
-    return 2
+        ok = check_contents(argv[2], '--qt-notes' in argv[3:])
+    elif len(argv) == 3 and argv[1] == 'hardening':
+        ok = check_hardening(argv[2])
+    elif len(argv) == 4 and argv[1] == 'qt-stamps':
+        ok = check_qt_stamps(argv[2], argv[3])
+    else:
+        print(__doc__, file=sys.stderr)
+        return 2
+    # The closing line CTest waits for.
+    print('windows_package_check.py %s: %s' % (argv[1], 'passed' if ok else 'failed'))
+    return 0 if ok else 1
 
 
 if __name__ == '__main__':

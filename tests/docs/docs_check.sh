@@ -44,3 +44,5 @@ page)
     fail "unknown mode $1"
     ;;
 esac
+# The closing line CTest waits for: only a run that got here passed.
+echo "docs_check.sh $1: passed"

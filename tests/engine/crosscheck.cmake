@@ -14,7 +14,7 @@ endif()
 
 find_package(Python3 COMPONENTS Interpreter)
 if(Python3_Interpreter_FOUND)
-    add_test(NAME engine_crosscheck
+    quanvik_add_checked_test(NAME engine_crosscheck SUMMARY "crosscheck: [0-9]+ cases .*, 0 mismatches"
         COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_LIST_DIR}/crosscheck.py
                 ${runnerEmulator} --runner $<TARGET_FILE:field_runner>)
     set_tests_properties(engine_crosscheck PROPERTIES LABELS engine TIMEOUT 300)

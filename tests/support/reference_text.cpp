@@ -4,6 +4,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <stdexcept>
+#include <string>
+#include <system_error>
 
 namespace quanvik {
 namespace {
@@ -104,6 +107,17 @@ ReferenceText referenceText(double x)
 double referenceRoundTo2(double x)
 {
     return std::floor(x) == x ? x : std::nearbyint(x * 100) / 100;
+}
+
+std::optional<double> readDecimal(std::string_view text)
+{
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error == std::errc::result_out_of_range && end == text.data() + text.size())
+        return std::nullopt;
+    if (error != std::errc() || end != text.data() + text.size())
+        throw std::invalid_argument("not one whole decimal number: " + std::string(text));
+    return value;
 }
 
 } // namespace quanvik

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string_view>
 
 namespace quanvik {
@@ -28,5 +29,11 @@ ReferenceText referenceText(double x);
 // default rounding mode), over 100; whole values as they are, since below
 // 2^52 x * 100 / 100 need not give x back (999999999999998.125).
 double referenceRoundTo2(double x);
+
+// The double a whole decimal text reads as, correctly rounded at any length
+// (std::from_chars), or nullopt beyond the double range: an overflow, or an
+// underflow to zero. Throws std::invalid_argument when the text is not one
+// whole number: then the caller's reference is at fault, not the engine.
+std::optional<double> readDecimal(std::string_view text);
 
 } // namespace quanvik

@@ -75,67 +75,99 @@ private slots:
 
     void controls_data()
     {
-        QTest::addColumn<int>("row");
-        for (const quanvik::ControlRow& entry : quanvik::formLayout())
-            QTest::newRow(entry.name) << int(&entry - quanvik::formLayout().data());
-    }
-
-    // Every control is built as its row of the layout table says.
-    void controls()
-    {
-        QFETCH(int, row);
-        const quanvik::ControlRow& entry = quanvik::formLayout()[std::size_t(row)];
-        const QWidget* widget = control(QString::fromLatin1(entry.name));
-        const QRect rect(entry.left / 15, entry.top / 15, entry.width / 15, entry.height / 15);
-        const QColor colour = entry.colour == quanvik::SYSTEM_COLOUR
-            ? form_->palette().color(QPalette::WindowText)
-            : QColor::fromRgb(entry.colour);
-        switch (entry.kind) {
-        case quanvik::ControlKind::Label:
-            QCOMPARE(widget->geometry(), rect);
-            QCOMPARE(qobject_cast<const QLabel*>(widget)->text(), QString::fromUtf8(entry.caption));
-            QCOMPARE(widget->palette().color(QPalette::WindowText), colour);
-            break;
-        case quanvik::ControlKind::TextBox:
-            QCOMPARE(widget->geometry(), rect);
-            QVERIFY(qobject_cast<const QLineEdit*>(widget) != nullptr);
-            break;
-        case quanvik::ControlKind::PushButton:
-            QCOMPARE(widget->geometry(), rect);
-            QCOMPARE(qobject_cast<const QPushButton*>(widget)->text(), QString::fromUtf8(entry.caption));
-            break;
-        case quanvik::ControlKind::Line:
-            QCOMPARE(widget->geometry().topLeft(), rect.topLeft());
-            QCOMPARE(widget->width(), rect.width());
-            // Reaches past the client edge and is clipped there.
-            QCOMPARE(widget->visibleRegion().boundingRect().width(), form_->width());
-            break;
-        }
-    }
-
-    void controlsPinned_data()
-    {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QRect>("pixels");
         QTest::addColumn<QString>("caption");
-        // Independent of the table: the rows other checks depend on.
-        QTest::newRow("Command1") << "Command1" << QRect(120, 112, 145, 33) << "分析";
-        QTest::newRow("Label20 under Text11") << "Label20" << QRect(16, 216, 97, 17) << "做多盈亏平衡点";
-        QTest::newRow("Text11") << "Text11" << QRect(112, 216, 65, 18) << "";
-        QTest::newRow("Label22 narrow") << "Label22" << QRect(256, 272, 9, 17) << "%";
-        QTest::newRow("Label27 two lines")
-            << "Label27" << QRect(16, 384, 345, 25)
-            << "3、风险率会随市场价格的变动而变动，实际风险率变动以交易软件变动为主。";
+        QTest::addColumn<QColor>("colour"); // invalid: the style's own
+        constexpr QRgb STYLE = 0;
+        constexpr QRgb BLUE = qRgb(0, 0, 255);
+        constexpr QRgb RED = qRgb(255, 0, 0);
+        struct Row {
+            const char* name;
+            int left, top, width, height; // twips, 15 to a pixel at 96 dpi
+            QRgb colour;
+            const char* caption;
+        };
+        // The layout as it is specified, written here apart from the form's own table.
+        // clang-format off
+        const Row rows[] = {
+            {"Label1", 240, 240, 735, 255, STYLE, "交易本金"},
+            {"Text1", 1320, 240, 975, 270, STYLE, ""},
+            {"Label2", 2400, 240, 375, 255, STYLE, "元"},
+            {"Label3", 3000, 240, 975, 255, STYLE, "保证金比例"},
+            {"Text2", 4080, 240, 975, 270, STYLE, ""},
+            {"Label4", 5160, 240, 255, 255, STYLE, "%"},
+            {"Label5", 240, 720, 855, 255, STYLE, "进场价位"},
+            {"Text3", 1320, 720, 975, 270, STYLE, ""},
+            {"Label7", 3000, 720, 735, 255, STYLE, "开仓手数"},
+            {"Text5", 4080, 720, 975, 270, STYLE, ""},
+            {"Label8", 5160, 720, 255, 255, STYLE, "手"},
+            {"Label6", 240, 1200, 735, 255, STYLE, "出场价位"},
+            {"Text4", 1320, 1200, 975, 270, STYLE, ""},
+            {"Label9", 3000, 1200, 975, 255, STYLE, "拟持仓时间"},
+            {"Text6", 4080, 1200, 975, 270, STYLE, ""},
+            {"Label10", 5160, 1200, 255, 255, STYLE, "天"},
+            {"Command1", 1800, 1680, 2175, 495, STYLE, "分析"},
+            {"Label11", 240, 2520, 735, 255, BLUE, "分析结果"},
+            {"Label12", 240, 2880, 975, 255, STYLE, "最大可开仓"},
+            {"Text7", 1680, 2880, 975, 270, STYLE, ""},
+            {"Label13", 2760, 2880, 255, 255, STYLE, "手"},
+            {"Label14", 3240, 2880, 615, 255, STYLE, "盈亏额"},
+            {"Text8", 4080, 2880, 975, 270, STYLE, ""},
+            {"Label15", 5160, 2880, 255, 255, STYLE, "元"},
+            {"Label20", 240, 3240, 1455, 255, STYLE, "做多盈亏平衡点"}, // reaches into Text11
+            {"Text11", 1680, 3240, 975, 270, STYLE, ""},
+            {"Label16", 3240, 3240, 615, 255, STYLE, "手续费"},
+            {"Text9", 4080, 3240, 975, 270, STYLE, ""},
+            {"Label17", 5160, 3240, 255, 255, STYLE, "元"},
+            {"Label26", 240, 3600, 1335, 255, STYLE, "做空盈亏平衡点"},
+            {"Text13", 1680, 3600, 975, 270, STYLE, ""},
+            {"Label18", 3240, 3600, 615, 255, STYLE, "持仓费"},
+            {"Text10", 4080, 3600, 975, 270, STYLE, ""},
+            {"Label19", 5160, 3600, 255, 255, STYLE, "元"},
+            {"Label21", 1200, 4080, 1335, 255, STYLE, "进场时点风险率"},
+            {"Text12", 2760, 4080, 975, 270, STYLE, ""},
+            {"Label22", 3840, 4080, 135, 255, STYLE, "%"}, // narrow
+            {"Label23", 240, 4680, 735, 255, RED, "友情提示"},
+            {"Label24", 240, 5040, 5295, 255, STYLE, "1、请填写上述所有需提供的数据，以方便计算器更准确的分析。"},
+            {"Label25", 240, 5400, 4215, 255, STYLE, "2、当当前风险率小于50%，系统将会强行平仓。"},
+            {"Label27", 240, 5760, 5175, 375, STYLE, "3、风险率会随市场价格的变动而变动，实际风险率变动以交易软件变动为主。"}, // two lines
+            {"Line1", 0, 2400, 5640, 0, STYLE, ""},
+            {"Line2", 0, 4560, 5640, 0, STYLE, ""},
+        };
+        // clang-format on
+        for (const Row& row : rows)
+            QTest::newRow(row.name) << QString::fromLatin1(row.name)
+                                    << QRect(row.left / 15, row.top / 15, row.width / 15, row.height / 15)
+                                    << QString::fromUtf8(row.caption)
+                                    << (row.colour == STYLE ? QColor() : QColor(row.colour));
     }
 
-    void controlsPinned()
+    // Every control stands where the layout puts it and shows its caption.
+    void controls()
     {
         QFETCH(QString, name);
         QFETCH(QRect, pixels);
         QFETCH(QString, caption);
-        QCOMPARE(control(name)->geometry(), pixels);
-        if (auto* label = form_->findChild<QLabel*>(name))
+        QFETCH(QColor, colour);
+        const QWidget* widget = control(name);
+        if (name.startsWith(QStringLiteral("Line"))) {
+            QCOMPARE(widget->geometry().topLeft(), pixels.topLeft());
+            QCOMPARE(widget->width(), pixels.width());
+            // Reaches past the client edge and is clipped there.
+            QCOMPARE(widget->visibleRegion().boundingRect().width(), form_->width());
+            return;
+        }
+        QCOMPARE(widget->geometry(), pixels);
+        if (const auto* label = qobject_cast<const QLabel*>(widget)) {
             QCOMPARE(label->text(), caption);
+            QCOMPARE(label->palette().color(QPalette::WindowText),
+                colour.isValid() ? colour : form_->palette().color(QPalette::WindowText));
+        } else if (const auto* button = qobject_cast<const QPushButton*>(widget)) {
+            QCOMPARE(button->text(), caption);
+        } else {
+            QVERIFY(qobject_cast<const QLineEdit*>(widget) != nullptr);
+        }
     }
 
     void controlCounts()
