@@ -352,7 +352,7 @@ release)
     chmod 755 "$work"
     clone=$work/clone
     git clone -q "$source" "$clone"
-    cp "$source"/scripts/{release,debian_root.sh,deps} "$clone/scripts/"
+    cp "$source"/scripts/{release,common.sh,debian_root.sh,deps} "$clone/scripts/"
     commit() { git -C "$clone" -c user.name=test -c user.email=test@example.org commit -qam "$1" >/dev/null || true; }
     commit "the scripts under test"
     mkdir -p "$clone/dist" && echo "an earlier release" >"$clone/dist/SHA256SUMS"
