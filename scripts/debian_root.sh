@@ -1,4 +1,4 @@
-# shellcheck shell=bash
+# shellcheck shell=bash disable=SC2154 # cache and debian_mirror come from common.sh
 # A fresh Debian 13 root on this machine, for the scripts that need Debian
 # 13's own packages (the Wine 10 check, the release's Debian 13 package).
 # Sourced after common.sh, not run; needs root (debootstrap, mounts, chroot)
@@ -60,7 +60,7 @@ debianFreshRoot() { # <name> [package...]
         tarball=$cache/debian13-$name-$key.tar
         # Another list's root, or this one's from over a week ago, is made again.
         for old in "$cache/debian13-$name"-*.tar; do
-            [ "$old" = "$tarball" ] && [ -n "$(find "$old" -mtime -7)" ] || rm -f "$old"
+            { [ "$old" = "$tarball" ] && [ -n "$(find "$old" -mtime -7)" ]; } || rm -f "$old"
         done
     fi
     [ -f "$tarball" ] || debianMakeTarball "$tarball" "$@"
