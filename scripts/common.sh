@@ -1,4 +1,4 @@
-# shellcheck shell=bash
+# shellcheck shell=bash disable=SC2034 # the variables are for the scripts that source this
 # What the scripts share, sourced by them: the cache, the messages, the Wine
 # environment and Debian's archive.
 #
