@@ -1,18 +1,41 @@
 #!/usr/bin/env bash
-# A Debian root's binds and their clean-up, by scripts/debian_root.sh's own
-# functions, in a mount namespace whose mounts are shared as on a systemd
-# host: afterwards /dev/pts, /dev/shm and a bound folder's own mount must all
-# still be mounted, and a mount that fails must stop with a message naming it.
-#   debian_root_test.sh <source>
-# Prints "SKIPPED:" and exits 0 when not run as root.
+# What the scripts run as root do to the machine.
+#   scripts_test.sh binds <source>: a Debian root's binds and their clean-up,
+#     by scripts/debian_root.sh's own functions, in a mount namespace whose
+#     mounts are shared as on a systemd host: afterwards /dev/pts, /dev/shm and
+#     a bound folder's own mount must all still be mounted, and a mount that
+#     fails must stop with a message naming it. Needs root.
+#   scripts_test.sh prefix <source>: windows-toolchain wine DIR refuses a
+#     folder that is neither empty nor its own, and leaves it as it was.
+# Prints "SKIPPED:" and exits 0 when it cannot run here.
 set -euo pipefail
-source=$1
+mode=$1 source=$2
 
-if [ "${2:-}" != inside ]; then
+if [ "$mode" = prefix ]; then
+    folder=$(mktemp -d)
+    trap 'rm -rf "$folder"' EXIT
+    # case | what the folder holds
+    cases=("someone's prefix|user.reg" "a hidden file only|.update-timestamp")
+    for row in "${cases[@]}"; do
+        IFS='|' read -r name file <<<"$row"
+        rm -rf "${folder:?}"/* "$folder"/.[!.]* && echo "theirs" >"$folder/$file"
+        before=$(find "$folder" -printf '%p %s %T@\n')
+        status=0
+        said=$("$source/scripts/windows-toolchain" wine "$folder" 2>&1) || status=$?
+        echo "-- $name (status $status): $said"
+        [ "$status" -ne 0 ] || { echo "FAIL: $name was taken for a prefix"; exit 1; }
+        grep -qF "$folder is not empty and not a Wine prefix made by this script" <<<"$said" ||
+            { echo "FAIL: the refusal of $name does not say why"; exit 1; }
+        [ "$(find "$folder" -printf '%p %s %T@\n')" = "$before" ] || { echo "FAIL: $name was changed"; exit 1; }
+    done
+    exit 0
+fi
+
+if [ "${3:-}" != inside ]; then
     [ "$(id -u)" -eq 0 ] || { echo "SKIPPED: binds and mount namespaces need root"; exit 0; }
     command -v unshare >/dev/null || { echo "SKIPPED: unshare is not installed"; exit 0; }
     # The namespace is the test's own: whatever the functions do stays in it.
-    exec unshare --mount --propagation private "$0" "$source" inside
+    exec unshare --mount --propagation private "$0" binds "$source" inside
 fi
 
 # shellcheck source=scripts/common.sh
