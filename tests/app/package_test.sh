@@ -114,6 +114,7 @@ contents)
     # whatever the release calls it (Debian 13's Qt Core is libqt6core6t64).
     if command -v dpkg-architecture >/dev/null; then
         multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH)
+        # shellcheck disable=SC2013 # a library's name holds no space
         for library in $(sed -n 's/.*(NEEDED).*\[\(.*\)\]$/\1/p' <<<"$dynamic"); do
             owner=$(dpkg-query -S "*/$multiarch/$library" | sed -n '1s/[:,].*//p') ||
                 fail "no installed package holds $library"
@@ -352,7 +353,7 @@ release)
     chmod 755 "$work"
     clone=$work/clone
     git clone -q "$source" "$clone"
-    cp "$source"/scripts/{release,debian_root.sh,deps} "$clone/scripts/"
+    cp "$source"/scripts/{release,common.sh,debian_root.sh,deps} "$clone/scripts/"
     commit() { git -C "$clone" -c user.name=test -c user.email=test@example.org commit -qam "$1" >/dev/null || true; }
     commit "the scripts under test"
     mkdir -p "$clone/dist" && echo "an earlier release" >"$clone/dist/SHA256SUMS"
@@ -382,7 +383,7 @@ release)
         echo "$out" | tail -n 4
         [ $status -ne 0 ] || fail "the release $name succeeded"
         grep -qF "$said" <<<"$out" || fail "the release $name did not say \"$said\""
-        [ "$(ls "$clone/dist")" = SHA256SUMS ] && [ "$(cat "$clone/dist/SHA256SUMS")" = "an earlier release" ] ||
+        { [ "$(ls "$clone/dist")" = SHA256SUMS ] && [ "$(cat "$clone/dist/SHA256SUMS")" = "an earlier release" ]; } ||
             fail "the release $name changed dist/"
         tried=$((tried + 1))
     done

@@ -28,6 +28,7 @@ licence)
         grep -qF "$holder" "$src/$notice" || fail "$notice does not name $holder"
     done
     # The licence text word for word, as the Debian copyright file folds it.
+    # shellcheck disable=SC2020 # spaces and newlines each become one newline
     words() { tr -s ' \n' '\n\n' | grep -vx '\.'; }
     diff <(sed '1,/^Copyright/d' "$src/LICENSE" | words) \
         <(tac "$copyright" | sed '/^License: MIT$/q' | tac | sed 1d | words) ||
@@ -37,7 +38,7 @@ page)
     skipUnless tidy
     # Valid HTML that needs no other file and no network.
     out=$(tidy -errors -quiet "$2" 2>&1) || { echo "$out"; fail "tidy: $2"; }
-    grep -q '<html lang="zh-CN">' "$2" && grep -q '<meta charset="utf-8">' "$2" || fail "language or charset"
+    { grep -q '<html lang="zh-CN">' "$2" && grep -q '<meta charset="utf-8">' "$2"; } || fail "language or charset"
     if grep -oE '(src|href)="[^"]{0,40}' "$2" | grep -vE '="(data:|mailto:|#)'; then fail "refers to other files"; fi
     ;;
 *)
