@@ -280,6 +280,7 @@ void installFormAccessibility()
 
 AnalysisNotice::AnalysisNotice(QWidget* form)
     : QObject(form)
+    , deliver_(QAccessible::updateAccessibility)
 {
     setObjectName(QStringLiteral("AnalysisNotice"));
 }
@@ -287,7 +288,14 @@ AnalysisNotice::AnalysisNotice(QWidget* form)
 void AnalysisNotice::announce(const QString& text)
 {
     text_ = text;
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    // Raised from the window: UI Automation's notification event and
+    // AT-SPI's announcement, each spoken once.
+    QAccessibleAnnouncementEvent event(parent(), text);
+    event.setPoliteness(QAccessible::AnnouncementPoliteness::Polite);
+    deliver_(&event);
+#else
     QAccessibleEvent shown(this, QAccessible::ObjectShow);
-    QAccessible::updateAccessibility(&shown);
-    emit announced(text);
+    deliver_(&shown);
+#endif
 }

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 
+class QAccessibleEvent;
 class QWidget;
 
 // What a screen reader needs from the form beyond Qt's own interfaces:
@@ -37,11 +38,12 @@ public:
     void announce(const QString& text);
     QString text() const { return text_; }
 
-signals:
-    // At each announce(), whether or not a reader listens: Qt sends the
-    // event itself only while one does.
-    void announced(const QString& text);
+    // Where the events go: to Qt's accessibility, which passes nothing on
+    // without a platform reader (offscreen); a test records them instead.
+    using Delivery = void (*)(QAccessibleEvent* event);
+    void setDelivery(Delivery delivery) { deliver_ = delivery; }
 
 private:
     QString text_;
+    Delivery deliver_;
 };
