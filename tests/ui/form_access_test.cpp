@@ -150,6 +150,43 @@ private slots:
         }
     }
 
+    // Each character on the text line where the box's own cursor stands
+    // before it, wherever the cursor is: a reader's highlight and a
+    // magnifier point at the figure.
+    void characterRects_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("cursor");
+        QTest::newRow("input, cursor at the end") << "Text1" << 3;
+        QTest::newRow("input, cursor inside") << "Text1" << 1;
+        QTest::newRow("result, cursor at the start") << "Text8" << 0;
+        QTest::newRow("result, cursor at the end") << "Text12" << 6;
+    }
+
+    void characterRects()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, cursor);
+        fill(INPUTS, WORKED_EXAMPLE);
+        QVERIFY(!pressExpectingMessage().shown);
+        QLineEdit* edit = box(name);
+        QAccessibleTextInterface* textIface = accessible(edit)->textInterface();
+        for (int offset = 0; offset < textIface->characterCount(); ++offset) {
+            edit->setCursorPosition(cursor);
+            const QRect character = textIface->characterRect(offset).translated(-edit->mapToGlobal(QPoint()));
+            edit->setCursorPosition(offset);
+            const QRect before = edit->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+            QCOMPARE(character.top(), before.top());
+            QCOMPARE(character.bottom(), before.bottom());
+            QVERIFY2(qAbs(character.left() - before.center().x()) <= 1,
+                qPrintable(QStringLiteral("%1 starts at %2, the cursor before it at %3")
+                        .arg(offset)
+                        .arg(character.left())
+                        .arg(before.center().x())));
+            QVERIFY(character.width() > 0);
+        }
+    }
+
     // Announced as a window with its title; the lines as separators.
     void roles_data()
     {
