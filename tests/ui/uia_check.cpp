@@ -17,6 +17,7 @@
 #include <ole2.h>
 #include <uiautomation.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -38,6 +39,7 @@ const wchar_t* const BUTTON = L"分析";
 const wchar_t* const FINISHED = L"分析完成，7 项结果已更新。";
 const wchar_t* const FAULT = L"分析未能完成";
 constexpr int ENTRY_PRICE = 2;
+constexpr int RESULT_COUNT = 7;
 
 int failures = 0;
 std::vector<std::string> notDone;
@@ -71,8 +73,11 @@ bool made(HRESULT result, const char* call)
         return true;
     char line[200];
     std::snprintf(line, sizeof line, "%s failed: HRESULT 0x%08lx", call, static_cast<unsigned long>(result));
-    say(L"not done " + std::wstring(line, line + std::strlen(line)));
-    notDone.emplace_back(line);
+    // Each call and result once: the same call fails the same way for every box.
+    if (std::find(notDone.begin(), notDone.end(), line) == notDone.end()) {
+        say(L"not done " + std::wstring(line, line + std::strlen(line)));
+        notDone.emplace_back(line);
+    }
     return false;
 }
 
@@ -120,7 +125,16 @@ std::wstring nameOf(IUIAutomationElement* element)
                                                                                           : std::wstring();
 }
 
-// Every element under root, depth first, through the raw view.
+Element described(Com<IUIAutomationElement> element)
+{
+    Element out;
+    out.name = nameOf(element.p);
+    made(element->get_CurrentControlType(&out.type), "IUIAutomationElement::get_CurrentControlType");
+    out.element = std::move(element);
+    return out;
+}
+
+// Every element under root, depth first, through a tree walker.
 void collect(IUIAutomationTreeWalker* walker, IUIAutomationElement* root, std::vector<Element>& out)
 {
     Com<IUIAutomationElement> child;
@@ -128,17 +142,37 @@ void collect(IUIAutomationTreeWalker* walker, IUIAutomationElement* root, std::v
             walker->GetFirstChildElement(root, child.put()), "IUIAutomationTreeWalker::GetFirstChildElement"))
         return;
     while (child.p != nullptr) {
-        Element found;
-        found.name = nameOf(child.p);
-        made(child->get_CurrentControlType(&found.type), "IUIAutomationElement::get_CurrentControlType");
-        collect(walker, child.p, out);
         Com<IUIAutomationElement> next;
         made(walker->GetNextSiblingElement(child.p, next.put()),
             "IUIAutomationTreeWalker::GetNextSiblingElement");
-        found.element = std::move(child);
-        out.push_back(std::move(found));
+        IUIAutomationElement* parent = child.p;
+        out.push_back(described(std::move(child)));
+        collect(walker, parent, out);
         child = std::move(next);
     }
+}
+
+// Every element under root in tree order: through FindAll, else a tree walker.
+std::vector<Element> descendants(IUIAutomation* automation, IUIAutomationElement* root)
+{
+    std::vector<Element> out;
+    Com<IUIAutomationCondition> all;
+    Com<IUIAutomationElementArray> found;
+    if (made(automation->CreateTrueCondition(all.put()), "IUIAutomation::CreateTrueCondition")
+        && made(root->FindAll(TreeScope_Descendants, all.p, found.put()), "IUIAutomationElement::FindAll")) {
+        int length = 0;
+        made(found->get_Length(&length), "IUIAutomationElementArray::get_Length");
+        for (int i = 0; i < length; ++i) {
+            Com<IUIAutomationElement> element;
+            if (made(found->GetElement(i, element.put()), "IUIAutomationElementArray::GetElement"))
+                out.push_back(described(std::move(element)));
+        }
+        return out;
+    }
+    Com<IUIAutomationTreeWalker> walker;
+    if (made(automation->get_ControlViewWalker(walker.put()), "IUIAutomation::get_ControlViewWalker"))
+        collect(walker.p, root, out);
+    return out;
 }
 
 IUIAutomationElement* find(const std::vector<Element>& elements, const std::wstring& name, CONTROLTYPEID type)
@@ -149,27 +183,50 @@ IUIAutomationElement* find(const std::vector<Element>& elements, const std::wstr
     return nullptr;
 }
 
-// The value through the Value pattern, else through the Text pattern.
+// A control pattern: as its interface where the client gives it so, else
+// through IUnknown.
+template <typename T>
+bool patternOf(IUIAutomationElement* element, PATTERNID id, const char* name, Com<T>& out)
+{
+    const std::string as = std::string("GetCurrentPatternAs(") + name + ")";
+    if (made(element->GetCurrentPatternAs(id, IID_PPV_ARGS(out.put())), as.c_str()) && out.p != nullptr)
+        return true;
+    Com<IUnknown> unknown;
+    const std::string plain = std::string("GetCurrentPattern(") + name + ")";
+    return made(element->GetCurrentPattern(id, unknown.put()), plain.c_str()) && unknown.p != nullptr
+        && made(unknown->QueryInterface(IID_PPV_ARGS(out.put())), plain.c_str());
+}
+
+// The value through the Value pattern, else its properties, else the Text pattern.
 bool readValue(IUIAutomationElement* element, std::wstring& value, BOOL& readOnly)
 {
     Com<IUIAutomationValuePattern> pattern;
-    if (made(element->GetCurrentPatternAs(UIA_ValuePatternId, IID_PPV_ARGS(pattern.put())),
-            "GetCurrentPatternAs(ValuePattern)")
-        && pattern.p != nullptr) {
-        BSTR text = nullptr;
-        if (made(pattern->get_CurrentValue(&text), "IUIAutomationValuePattern::get_CurrentValue")) {
-            value = take(text);
-            made(pattern->get_CurrentIsReadOnly(&readOnly),
-                "IUIAutomationValuePattern::get_CurrentIsReadOnly");
-            return true;
-        }
+    BSTR text = nullptr;
+    if (patternOf(element, UIA_ValuePatternId, "ValuePattern", pattern)
+        && made(pattern->get_CurrentValue(&text), "IUIAutomationValuePattern::get_CurrentValue")) {
+        value = take(text);
+        made(pattern->get_CurrentIsReadOnly(&readOnly), "IUIAutomationValuePattern::get_CurrentIsReadOnly");
+        return true;
     }
+    VARIANT property;
+    VariantInit(&property);
+    if (made(element->GetCurrentPropertyValue(UIA_ValueValuePropertyId, &property),
+            "GetCurrentPropertyValue(ValueValue)")
+        && property.vt == VT_BSTR) {
+        value = take(property.bstrVal);
+        VARIANT locked;
+        VariantInit(&locked);
+        if (made(element->GetCurrentPropertyValue(UIA_ValueIsReadOnlyPropertyId, &locked),
+                "GetCurrentPropertyValue(ValueIsReadOnly)")
+            && locked.vt == VT_BOOL)
+            readOnly = locked.boolVal != VARIANT_FALSE ? TRUE : FALSE;
+        return true;
+    }
+    VariantClear(&property);
     Com<IUIAutomationTextPattern> textPattern;
     Com<IUIAutomationTextRange> range;
-    BSTR text = nullptr;
-    if (made(element->GetCurrentPatternAs(UIA_TextPatternId, IID_PPV_ARGS(textPattern.put())),
-            "GetCurrentPatternAs(TextPattern)")
-        && textPattern.p != nullptr && made(textPattern->get_DocumentRange(range.put()), "get_DocumentRange")
+    if (patternOf(element, UIA_TextPatternId, "TextPattern", textPattern)
+        && made(textPattern->get_DocumentRange(range.put()), "IUIAutomationTextPattern::get_DocumentRange")
         && made(range->GetText(-1, &text), "IUIAutomationTextRange::GetText")) {
         value = take(text);
         return true;
@@ -177,28 +234,22 @@ bool readValue(IUIAutomationElement* element, std::wstring& value, BOOL& readOnl
     return false;
 }
 
-HRESULT setValueText(IUIAutomationValuePattern* pattern, const wchar_t* text)
-{
-    BSTR value = SysAllocString(text);
-    const HRESULT result = pattern->SetValue(value);
-    SysFreeString(value);
-    return result;
-}
-
 bool setValue(IUIAutomationElement* element, const wchar_t* text)
 {
     Com<IUIAutomationValuePattern> pattern;
-    return made(element->GetCurrentPatternAs(UIA_ValuePatternId, IID_PPV_ARGS(pattern.put())),
-               "GetCurrentPatternAs(ValuePattern)")
-        && pattern.p != nullptr && made(setValueText(pattern.p, text), "IUIAutomationValuePattern::SetValue");
+    if (!patternOf(element, UIA_ValuePatternId, "ValuePattern", pattern))
+        return false;
+    BSTR value = SysAllocString(text);
+    const HRESULT result = pattern->SetValue(value);
+    SysFreeString(value);
+    return made(result, "IUIAutomationValuePattern::SetValue");
 }
 
 bool invoke(IUIAutomationElement* element)
 {
     Com<IUIAutomationInvokePattern> pattern;
-    return made(element->GetCurrentPatternAs(UIA_InvokePatternId, IID_PPV_ARGS(pattern.put())),
-               "GetCurrentPatternAs(InvokePattern)")
-        && pattern.p != nullptr && made(pattern->Invoke(), "IUIAutomationInvokePattern::Invoke");
+    return patternOf(element, UIA_InvokePatternId, "InvokePattern", pattern)
+        && made(pattern->Invoke(), "IUIAutomationInvokePattern::Invoke");
 }
 
 // What a screen reader hears of UiaRaiseNotificationEvent (Windows 10 1709
@@ -294,11 +345,23 @@ HWND messageBox(HWND form)
     return search.found;
 }
 
-void pressTab(HWND form)
+// A key posted to the window, as a keyboard gives it: down (with the
+// character it types, if any), up. Time to take it, and for a box entered by
+// Tab to select its figure a turn later.
+void press(HWND window, WPARAM key, wchar_t typed = 0)
 {
-    PostMessageW(form, WM_KEYDOWN, VK_TAB, 0x000F0001);
-    PostMessageW(form, WM_KEYUP, VK_TAB, static_cast<LPARAM>(0xC00F0001));
-    Sleep(400);
+    const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(static_cast<UINT>(key), MAPVK_VK_TO_VSC)) << 16;
+    PostMessageW(window, WM_KEYDOWN, key, scan | 1);
+    if (typed != 0)
+        PostMessageW(window, WM_CHAR, typed, scan | 1);
+    PostMessageW(window, WM_KEYUP, key, scan | 1 | static_cast<LPARAM>(0xC0000000));
+    Sleep(300);
+}
+
+void type(HWND window, const std::wstring& text)
+{
+    for (const wchar_t character : text)
+        press(window, static_cast<WPARAM>(character == L'.' ? VK_OEM_PERIOD : character), character);
 }
 
 } // namespace
@@ -314,10 +377,15 @@ int main(int argc, char** argv)
         return 2;
     }
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    // CUIAutomation8 (Windows 8 and later) answers for IUIAutomation2 to 6.
     Com<IUIAutomation> automation;
-    if (!made(CoCreateInstance(
-                  __uuidof(CUIAutomation), nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(automation.put())),
-            "CoCreateInstance(CUIAutomation)"))
+    const bool created = made(CoCreateInstance(__uuidof(CUIAutomation8), nullptr, CLSCTX_INPROC_SERVER,
+                                  IID_PPV_ARGS(automation.put())),
+                             "CoCreateInstance(CUIAutomation8)")
+        || made(CoCreateInstance(
+                    __uuidof(CUIAutomation), nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(automation.put())),
+            "CoCreateInstance(CUIAutomation)");
+    if (!created)
         return 1;
     Com<IUIAutomationElement> window;
     if (!made(automation->ElementFromHandle(form, window.put()), "IUIAutomation::ElementFromHandle"))
@@ -339,10 +407,7 @@ int main(int argc, char** argv)
     const std::wstring title = nameOf(window.p);
     check(title == L"Quanvik", L"window name: " + title);
 
-    Com<IUIAutomationTreeWalker> walker;
-    std::vector<Element> elements;
-    if (made(automation->get_RawViewWalker(walker.put()), "IUIAutomation::get_RawViewWalker"))
-        collect(walker.p, window.p, elements);
+    const std::vector<Element> elements = descendants(automation.p, window.p);
     say(L"elements under the window: " + std::to_wstring(elements.size()));
 
     // Names with their units and control types.
@@ -364,37 +429,57 @@ int main(int argc, char** argv)
         if (element.type == UIA_EditControlTypeId || element.type == UIA_ButtonControlTypeId)
             say(L"        " + element.name + L": control type " + std::to_wstring(element.type));
 
-    // The Tab order, from the first box round to it again.
-    Com<IUIAutomationElement> focused;
-    if (boxes[0] != nullptr && made(boxes[0]->SetFocus(), "IUIAutomationElement::SetFocus")) {
-        std::wstring order = nameOf(boxes[0]);
-        std::wstring expected = NAMES[0];
-        for (int i = 1; i <= BOX_COUNT + 1; ++i) {
-            const std::wstring next = i == INPUT_COUNT ? BUTTON
-                : i > BOX_COUNT                        ? NAMES[0]
-                                                       : NAMES[i < INPUT_COUNT ? i : i - 1];
-            expected += L" → " + next;
-            pressTab(form);
-            Com<IUIAutomationElement> now;
-            if (!made(automation->GetFocusedElement(now.put()), "IUIAutomation::GetFocusedElement")) {
-                order.clear();
-                break;
-            }
-            order += L" → " + nameOf(now.p);
+    // The Tab order, from the first box (the focus at the start) round to it:
+    // which box or button says it has the keyboard focus after each Tab.
+    std::vector<IUIAutomationElement*> focusable(boxes, boxes + INPUT_COUNT);
+    focusable.push_back(button);
+    focusable.insert(focusable.end(), boxes + INPUT_COUNT, boxes + BOX_COUNT);
+    auto focusedName = [&]() -> std::wstring {
+        for (IUIAutomationElement* element : focusable) {
+            BOOL focused = FALSE;
+            if (element == nullptr
+                || !made(element->get_CurrentHasKeyboardFocus(&focused),
+                    "IUIAutomationElement::get_CurrentHasKeyboardFocus"))
+                return L"?";
+            if (focused != FALSE)
+                return nameOf(element);
         }
-        if (!order.empty())
-            check(order == expected, L"Tab order: " + order);
+        return L"(none)";
+    };
+    std::wstring order = focusedName();
+    std::wstring expected = NAMES[0];
+    for (int i = 1; i <= BOX_COUNT + 1 && order != L"?"; ++i) {
+        expected += L" → "
+            + std::wstring(i == INPUT_COUNT ? BUTTON
+                    : i > BOX_COUNT         ? NAMES[0]
+                                            : NAMES[i < INPUT_COUNT ? i : i - 1]);
+        press(form, VK_TAB);
+        order += L" → " + focusedName();
     }
+    if (order.find(L'?') == std::wstring::npos)
+        check(order == expected, L"Tab order: " + order);
 
-    // The worked example through the Value pattern, two presses, the results.
-    bool typed = true;
-    for (int i = 0; i < INPUT_COUNT; ++i)
-        typed = boxes[i] != nullptr && setValue(boxes[i], WORKED_EXAMPLE[i]) && typed;
+    // The worked example through the Value pattern, else typed from the first
+    // box; two presses through the Invoke pattern, else Space on the button.
+    bool byPattern = true;
+    for (int i = 0; i < INPUT_COUNT && byPattern; ++i)
+        byPattern = boxes[i] != nullptr && setValue(boxes[i], WORKED_EXAMPLE[i]);
+    if (!byPattern) {
+        say(L"typing the worked example by keyboard from 交易本金");
+        for (int i = 0; i < INPUT_COUNT; ++i) {
+            type(form, WORKED_EXAMPLE[i]);
+            press(form, VK_TAB);
+        }
+    }
+    auto pressButton = [&] {
+        if (button == nullptr || !invoke(button))
+            press(form, VK_SPACE, L' ');
+    };
     std::size_t heard = counted ? notifications().size() : 0;
-    for (int press = 1; press <= 2 && typed && button != nullptr; ++press) {
-        if (!invoke(button))
-            break;
+    for (int round = 1; round <= 2; ++round) {
+        pressButton();
         Sleep(1500);
+        int read = 0;
         int whole = 0;
         int readOnly = 0;
         for (int i = INPUT_COUNT; i < BOX_COUNT; ++i) {
@@ -402,28 +487,44 @@ int main(int argc, char** argv)
             BOOL locked = FALSE;
             if (boxes[i] == nullptr || !readValue(boxes[i], value, locked))
                 continue;
+            ++read;
             whole += value == WORKED_RESULTS[i - INPUT_COUNT];
             readOnly += locked != FALSE;
             say(L"        " + std::wstring(NAMES[i]) + L" = " + value
                 + (locked != FALSE ? L" (read-only)" : L""));
         }
-        check(whole == 7,
-            L"press " + std::to_wstring(press) + L": results whole " + std::to_wstring(whole) + L" of 7");
-        check(readOnly == 7,
-            L"press " + std::to_wstring(press) + L": results read-only " + std::to_wstring(readOnly)
-                + L" of 7");
+        if (read > 0) {
+            check(whole == 7,
+                L"press " + std::to_wstring(round) + L": results whole " + std::to_wstring(whole) + L" of 7");
+            check(readOnly == 7,
+                L"press " + std::to_wstring(round) + L": results read-only " + std::to_wstring(readOnly)
+                    + L" of 7");
+        } else {
+            say(L"not done press " + std::to_wstring(round) + L": no result's value could be read");
+        }
         if (counted) {
             const std::vector<std::wstring> texts = notifications();
             for (std::size_t i = heard; i < texts.size(); ++i)
                 say(L"        notification: " + texts[i]);
             check(texts.size() == heard + 1 && texts.back() == FINISHED,
-                L"press " + std::to_wstring(press) + L": one UIA notification with its text");
+                L"press " + std::to_wstring(round) + L": one UIA notification with its text");
             heard = texts.size();
         }
     }
 
     // The fault: the entry price emptied, the message box read, no notification.
-    if (typed && button != nullptr && setValue(boxes[ENTRY_PRICE], L"") && invoke(button)) {
+    // By keyboard: from the button, Tab through the results and round to the
+    // entry price, whose figure Tab selects, Delete, Tab on to the button.
+    if (!byPattern || boxes[ENTRY_PRICE] == nullptr || !setValue(boxes[ENTRY_PRICE], L"")) {
+        for (int i = 0; i < RESULT_COUNT + ENTRY_PRICE + 1; ++i)
+            press(form, VK_TAB);
+        press(form, VK_DELETE);
+        for (int i = ENTRY_PRICE; i < INPUT_COUNT; ++i)
+            press(form, VK_TAB);
+    }
+    {
+        // The box is modal: it answers its own keys.
+        pressButton();
         HWND box = nullptr;
         for (int i = 0; i < 20 && box == nullptr; ++i, Sleep(box == nullptr ? 250 : 0))
             box = messageBox(form);
@@ -431,8 +532,7 @@ int main(int argc, char** argv)
         Com<IUIAutomationElement> message;
         if (box != nullptr
             && made(automation->ElementFromHandle(box, message.put()), "ElementFromHandle(message box)")) {
-            std::vector<Element> parts;
-            collect(walker.p, message.p, parts);
+            const std::vector<Element> parts = descendants(automation.p, message.p);
             std::wstring text;
             IUIAutomationElement* ok = nullptr;
             for (const Element& part : parts) {
@@ -443,7 +543,7 @@ int main(int argc, char** argv)
             }
             check(text.find(FAULT) != std::wstring::npos, L"fault message: " + text);
             if (ok == nullptr || !invoke(ok))
-                PostMessageW(box, WM_KEYDOWN, VK_RETURN, 0);
+                press(box, VK_RETURN, L'\r');
         }
         Sleep(1000);
         if (counted)
