@@ -291,6 +291,43 @@ private:
     std::vector<std::wstring> texts_;
 };
 
+// The names of the elements the focus moves to, in order.
+class FocusHandler final : public IUIAutomationFocusChangedEventHandler {
+public:
+    FocusHandler() { InitializeCriticalSection(&lock_); }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override
+    {
+        if (iid != __uuidof(IUnknown) && iid != __uuidof(IUIAutomationFocusChangedEventHandler)) {
+            *out = nullptr;
+            return E_NOINTERFACE;
+        }
+        *out = static_cast<IUIAutomationFocusChangedEventHandler*>(this);
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE HandleFocusChangedEvent(IUIAutomationElement* sender) override
+    {
+        const std::wstring name = sender != nullptr ? nameOf(sender) : std::wstring();
+        EnterCriticalSection(&lock_);
+        names_.push_back(name);
+        LeaveCriticalSection(&lock_);
+        return S_OK;
+    }
+    std::vector<std::wstring> names()
+    {
+        EnterCriticalSection(&lock_);
+        std::vector<std::wstring> out = names_;
+        LeaveCriticalSection(&lock_);
+        return out;
+    }
+
+private:
+    CRITICAL_SECTION lock_ {};
+    std::vector<std::wstring> names_;
+};
+
 // The texts of Wine's "UiaRaiseNotificationEvent" lines in the log, decoded
 // from its \xxxx escapes.
 std::vector<std::wstring> loggedNotifications(const std::string& log)
@@ -429,35 +466,27 @@ int main(int argc, char** argv)
         if (element.type == UIA_EditControlTypeId || element.type == UIA_ButtonControlTypeId)
             say(L"        " + element.name + L": control type " + std::to_wstring(element.type));
 
-    // The Tab order, from the first box (the focus at the start) round to it:
-    // which box or button says it has the keyboard focus after each Tab.
-    std::vector<IUIAutomationElement*> focusable(boxes, boxes + INPUT_COUNT);
-    focusable.push_back(button);
-    focusable.insert(focusable.end(), boxes + INPUT_COUNT, boxes + BOX_COUNT);
-    auto focusedName = [&]() -> std::wstring {
-        for (IUIAutomationElement* element : focusable) {
-            BOOL focused = FALSE;
-            if (element == nullptr
-                || !made(element->get_CurrentHasKeyboardFocus(&focused),
-                    "IUIAutomationElement::get_CurrentHasKeyboardFocus"))
-                return L"?";
-            if (focused != FALSE)
-                return nameOf(element);
+    // The Tab order: where the focus goes on each Tab from the first box (the
+    // focus at the start) round to it again, as focus-changed events tell it.
+    FocusHandler focus;
+    if (made(automation->AddFocusChangedEventHandler(nullptr, &focus),
+            "IUIAutomation::AddFocusChangedEventHandler")) {
+        std::wstring expected = NAMES[0];
+        std::wstring order = NAMES[0];
+        for (int i = 1; i <= BOX_COUNT + 1; ++i) {
+            expected += L" → "
+                + std::wstring(i == INPUT_COUNT ? BUTTON
+                        : i > BOX_COUNT         ? NAMES[0]
+                                                : NAMES[i < INPUT_COUNT ? i : i - 1]);
+            const std::size_t before = focus.names().size();
+            press(form, VK_TAB);
+            const std::vector<std::wstring> names = focus.names();
+            order += L" → " + (names.size() > before ? names.back() : std::wstring(L"(no event)"));
         }
-        return L"(none)";
-    };
-    std::wstring order = focusedName();
-    std::wstring expected = NAMES[0];
-    for (int i = 1; i <= BOX_COUNT + 1 && order != L"?"; ++i) {
-        expected += L" → "
-            + std::wstring(i == INPUT_COUNT ? BUTTON
-                    : i > BOX_COUNT         ? NAMES[0]
-                                            : NAMES[i < INPUT_COUNT ? i : i - 1]);
-        press(form, VK_TAB);
-        order += L" → " + focusedName();
-    }
-    if (order.find(L'?') == std::wstring::npos)
         check(order == expected, L"Tab order: " + order);
+        made(automation->RemoveFocusChangedEventHandler(&focus),
+            "IUIAutomation::RemoveFocusChangedEventHandler");
+    }
 
     // The worked example through the Value pattern, else typed from the first
     // box; two presses through the Invoke pattern, else Space on the button.
