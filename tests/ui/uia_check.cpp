@@ -2,16 +2,18 @@
 // UI Automation, and checks it:
 //   quanvik_uia_check [log]
 // It finds the window titled Quanvik, prints and checks the window's name,
-// each box's name (with its unit), control type, read-only state and value,
-// 分析 as a button and the Tab order, types the worked example through the
-// Value pattern, presses 分析 twice through the Invoke pattern, then empties
-// the entry price and presses again for the fault message. After each press
-// it counts the UIA notifications raised with their text: from a notification
-// handler where the client has one, else from the log of Quanvik's standard
-// error written with WINEDEBUG=fixme+uiautomation, where Wine's
-// UiaRaiseNotificationEvent writes the text. A call the client cannot make
-// is printed with its HRESULT and the checks that need it are left out.
-// Exit status 1 when a check fails, 2 when the window is not found.
+// each box's name (with its unit) and control type, 分析 as a button, the Tab
+// order (from focus-changed events), then enters the worked example through
+// the Value pattern, else by keys posted to the window, presses 分析 twice
+// through the Invoke pattern, else by Space, and reads the results' values
+// and read-only state; then empties the entry price and presses again for
+// the fault message. After each press it counts the UIA notifications raised
+// with their text: from a notification handler where the client has one,
+// else from the log of Quanvik's standard error written with
+// WINEDEBUG=fixme+uiautomation, where Wine's UiaRaiseNotificationEvent writes
+// the text. A call the client cannot make is printed once with its HRESULT,
+// and what needs it is left out. Exit status 1 when a check fails or no
+// client can be made, 2 when the window is not found.
 #include <windows.h>
 
 #include <ole2.h>
