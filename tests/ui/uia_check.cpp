@@ -482,6 +482,10 @@ int main(int argc, char** argv)
                                                 : NAMES[i < INPUT_COUNT ? i : i - 1]);
             const std::size_t before = focus.names().size();
             press(form, VK_TAB);
+            // Events come late on a busy machine: up to 5 s for this Tab's.
+            for (int wait = 0; wait < 50 && focus.names().size() <= before; ++wait)
+                Sleep(100);
+            Sleep(100);
             const std::vector<std::wstring> names = focus.names();
             order += L" → " + (names.size() > before ? names.back() : std::wstring(L"(no event)"));
         }
