@@ -1,3 +1,4 @@
+#include "form_accessibility.h"
 #include "form_setup.h"
 #include "quanvik_form.h"
 
@@ -14,6 +15,7 @@ int main(int argc, char* argv[])
     if (quanvik::fillMissingAccent(palette))
         QApplication::setPalette(palette);
 
+    quanvik::installFormAccessibility();
     Quanvik form;
     form.show();
     return QApplication::exec();

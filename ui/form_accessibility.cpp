@@ -1,20 +1,18 @@
 #include "form_accessibility.h"
 
+#include "quanvik_form.h"
+
 #include <QAccessible>
 #include <QAccessibleObject>
 #include <QAccessibleWidget>
-#include <QCoreApplication>
-#include <QFocusEvent>
 #include <QFontMetrics>
 #include <QFrame>
 #include <QLineEdit>
-#include <QPointer>
 
 namespace {
 
-// A line edit's text to assistive technology, as Qt's own interface gives it,
-// but with one attribute run over the whole text: the box has one font and
-// one colour throughout.
+// A line edit's text as Qt's own interface gives it, but in one attribute
+// run: the box has one font and one colour throughout.
 class LineEditAccessible final : public QAccessibleWidget,
                                  public QAccessibleTextInterface,
                                  public QAccessibleEditableTextInterface {
@@ -28,12 +26,7 @@ public:
 
     QString text(QAccessible::Text type) const override
     {
-        if (type == QAccessible::Value)
-            return edit()->text();
-        QString text = QAccessibleWidget::text(type);
-        if (text.isEmpty() && type == QAccessible::Description)
-            text = edit()->placeholderText();
-        return text;
+        return type == QAccessible::Value ? edit()->text() : QAccessibleWidget::text(type);
     }
 
     void setText(QAccessible::Text type, const QString& text) override
@@ -71,11 +64,9 @@ public:
 
     void selection(int selectionIndex, int* startOffset, int* endOffset) const override
     {
-        *startOffset = *endOffset = 0;
-        if (selectionIndex != 0 || !edit()->hasSelectedText())
-            return;
-        *startOffset = edit()->selectionStart();
-        *endOffset = edit()->selectionEnd();
+        const bool selected = selectionIndex == 0 && edit()->hasSelectedText();
+        *startOffset = selected ? edit()->selectionStart() : 0;
+        *endOffset = selected ? edit()->selectionEnd() : 0;
     }
     int selectionCount() const override { return edit()->hasSelectedText() ? 1 : 0; }
     void addSelection(int startOffset, int endOffset) override { setSelection(0, startOffset, endOffset); }
@@ -95,9 +86,7 @@ public:
 
     QString text(int startOffset, int endOffset) const override
     {
-        if (startOffset > endOffset)
-            return {};
-        return edit()->text().mid(startOffset, endOffset - startOffset);
+        return startOffset > endOffset ? QString() : edit()->text().mid(startOffset, endOffset - startOffset);
     }
     // -2 asks for the cursor's position.
     QString textBeforeOffset(
@@ -114,9 +103,7 @@ public:
         int offset, QAccessible::TextBoundaryType boundary, int* startOffset, int* endOffset) const override
     {
         offset = atCursor(offset);
-        // Qt's own search for the word or sentence at the end of the text
-        // never returns (a reader asks there with the cursor after the
-        // figure): the text's last one is the one at its end.
+        // Qt's own search for the word or sentence at the end never returns.
         const int count = characterCount();
         const bool atEnd = offset == count || offset == -1;
         if (atEnd && count > 0
@@ -126,8 +113,8 @@ public:
     }
     int characterCount() const override { return static_cast<int>(edit()->text().size()); }
 
-    // From the cursor's rectangle, moved by the advance between the cursor
-    // and the character: one line, one font.
+    // On the text line, the cursor's advance away from the cursor, which is
+    // the middle of its rectangle: one line, one font.
     QRect characterRect(int offset) const override
     {
         const QString character = text(offset, offset + 1);
@@ -136,10 +123,9 @@ public:
         const QString whole = edit()->text();
         const QFontMetrics metrics(edit()->font());
         const QRect cursor = edit()->inputMethodQuery(Qt::ImCursorRectangle).toRect();
-        const int x = cursor.left() + metrics.horizontalAdvance(whole.left(offset))
+        const int x = (cursor.left() + cursor.right() + 1) / 2 + metrics.horizontalAdvance(whole.left(offset))
             - metrics.horizontalAdvance(whole.left(edit()->cursorPosition()));
-        const QRect rect(
-            x, edit()->textMargins().top(), metrics.horizontalAdvance(character), metrics.height());
+        const QRect rect(x, cursor.top(), metrics.horizontalAdvance(character), cursor.height());
         return rect.translated(edit()->mapToGlobal(QPoint(0, 0)));
     }
     int offsetAtPoint(const QPoint& point) const override
@@ -166,14 +152,10 @@ private:
     int atCursor(int offset) const { return offset == -2 ? cursorPosition() : offset; }
 };
 
-// What AnalysisNotice shows: a childless notification named by its text.
+// What AnalysisNotice shows below Qt 6.8: a notification named by its text.
 class NoticeAccessible final : public QAccessibleObject {
 public:
-    explicit NoticeAccessible(AnalysisNotice* notice)
-        : QAccessibleObject(notice)
-    {
-    }
-
+    using QAccessibleObject::QAccessibleObject;
     QAccessibleInterface* parent() const override
     {
         return QAccessible::queryAccessibleInterface(object()->parent());
@@ -189,72 +171,21 @@ public:
     QAccessible::State state() const override { return {}; }
 };
 
-constexpr const char* FILTER_NAME = "quanvik_select_after_focus_told";
-
-// A line edit entered by Tab selects its text in its focus-in handler, which
-// runs before Qt tells assistive technology of the focus; Orca then spoke the
-// selected figure, and the box with its figure again. While a reader
-// listens, the handler runs one turn of the event loop later, after the
-// focus is told: Orca finds the text already selected and speaks it once.
-class SelectAfterFocusTold final : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() != QEvent::FocusIn || !QAccessible::isActive())
-            return false;
-        auto* edit = qobject_cast<QLineEdit*>(watched);
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        const bool selectsAll = reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason
-            || reason == Qt::ShortcutFocusReason;
-        if (edit == nullptr || !selectsAll || edit->hasSelectedText() || edit->text().isEmpty())
-            return false;
-        if (edit == resending_)
-            return false;
-        QPointer<QLineEdit> later(edit);
-        const QString text = edit->text();
-        QMetaObject::invokeMethod(
-            this,
-            [this, later, reason, text] {
-                if (later.isNull() || !later->hasFocus())
-                    return;
-                // Typed into meanwhile: selecting all now would let the next
-                // key replace what was typed.
-                const bool untouched = later->text() == text;
-                QFocusEvent again(QEvent::FocusIn, untouched ? reason : Qt::OtherFocusReason);
-                resending_ = later;
-                QCoreApplication::sendEvent(later, &again);
-                resending_ = nullptr;
-            },
-            Qt::QueuedConnection);
-        return true;
-    }
-
-private:
-    QLineEdit* resending_ = nullptr;
-};
-
-// Tried before Qt's own factory, at each class from the object's own up.
-QAccessibleInterface* formAccessible(const QString& className, QObject* object)
+// Qt asks at each class from the object's own up; the first answer holds.
+QAccessibleInterface* formAccessible(const QString& /*className*/, QObject* object)
 {
-    if (className == QLatin1String("AnalysisNotice"))
-        return new NoticeAccessible(static_cast<AnalysisNotice*>(object));
-    if (object == nullptr || !object->isWidgetType())
-        return nullptr;
-    auto* widget = static_cast<QWidget*>(object);
-    if (className == QLatin1String("QLineEdit")) {
-        // Masked text stays with Qt's own interface, which never gives it out.
-        auto* edit = static_cast<QLineEdit*>(widget);
+    if (auto* notice = qobject_cast<AnalysisNotice*>(object))
+        return new NoticeAccessible(notice);
+    // Masked text stays with Qt's own interface, which never gives it out.
+    if (auto* edit = qobject_cast<QLineEdit*>(object))
         return edit->echoMode() == QLineEdit::Normal ? new LineEditAccessible(edit) : nullptr;
-    }
-    if (className == QLatin1String("Quanvik") && widget->isWindow())
-        return new QAccessibleWidget(widget, QAccessible::Window);
-    if (className == QLatin1String("QFrame")) {
-        const QFrame::Shape shape = static_cast<QFrame*>(widget)->frameShape();
-        if (shape == QFrame::HLine || shape == QFrame::VLine)
-            return new QAccessibleWidget(widget, QAccessible::Separator);
+    if (auto* form = qobject_cast<Quanvik*>(object))
+        return new QAccessibleWidget(form, QAccessible::Window);
+    // A plain frame only: labels are frames too.
+    if (object != nullptr && object->metaObject() == &QFrame::staticMetaObject) {
+        auto* frame = static_cast<QFrame*>(object);
+        if (frame->frameShape() == QFrame::HLine || frame->frameShape() == QFrame::VLine)
+            return new QAccessibleWidget(frame, QAccessible::Separator);
     }
     return nullptr;
 }
@@ -265,21 +196,14 @@ namespace quanvik {
 
 void installFormAccessibility()
 {
-    // Qt keeps one entry per factory, however often it is installed.
     QAccessible::installFactory(formAccessible);
-    QCoreApplication* app = QCoreApplication::instance();
-    if (app == nullptr
-        || app->findChild<QObject*>(QLatin1String(FILTER_NAME), Qt::FindDirectChildrenOnly) != nullptr)
-        return;
-    auto* filter = new SelectAfterFocusTold(app);
-    filter->setObjectName(QLatin1String(FILTER_NAME));
-    app->installEventFilter(filter);
 }
 
 } // namespace quanvik
 
 AnalysisNotice::AnalysisNotice(QWidget* form)
     : QObject(form)
+    , deliver_(QAccessible::updateAccessibility)
 {
     setObjectName(QStringLiteral("AnalysisNotice"));
 }
@@ -287,7 +211,13 @@ AnalysisNotice::AnalysisNotice(QWidget* form)
 void AnalysisNotice::announce(const QString& text)
 {
     text_ = text;
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    // From the window: a UI Automation notification, an AT-SPI announcement.
+    QAccessibleAnnouncementEvent event(parent(), text);
+    event.setPoliteness(QAccessible::AnnouncementPoliteness::Polite);
+    deliver_(&event);
+#else
     QAccessibleEvent shown(this, QAccessible::ObjectShow);
-    QAccessible::updateAccessibility(&shown);
-    emit announced(text);
+    deliver_(&shown);
+#endif
 }

@@ -46,8 +46,8 @@ std::span<const ControlRow> formLayout() noexcept;
 inline constexpr std::size_t NO_ROW = SIZE_MAX;
 
 // Ties each field to its text box and to the labels that name it, as rows of
-// formLayout(), so the accessible names, buddies and fault messages all come
-// from one place.
+// formLayout(), so the accessible names (caption and unit; no caption is a
+// buddy) and the fault messages all come from one place.
 struct FieldBinding {
     FieldId field;
     std::size_t textBox;

@@ -2,6 +2,7 @@
 
 #include "analysis_error.h"
 #include "caption_label.h"
+#include "figure_box.h"
 #include "form_accessibility.h"
 #include "form_layout.h"
 #include "form_setup.h"
@@ -117,7 +118,6 @@ Quanvik::Quanvik(QWidget* parent)
               | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint)
 {
     quanvik::installChineseTranslation();
-    quanvik::installFormAccessibility();
     setObjectName(QStringLiteral("Quanvik"));
     setWindowTitle(QStringLiteral("Quanvik"));
     setWindowIcon(QIcon(QString::fromLatin1(FORM_ICON)));
@@ -155,7 +155,7 @@ std::vector<QWidget*> Quanvik::buildControls()
                 control = new ResultBox(this);
                 break;
             }
-            auto* edit = new QLineEdit(this);
+            auto* edit = new FigureBox(this);
             edit->setMaxLength(std::numeric_limits<int>::max());
             control = edit;
             break;

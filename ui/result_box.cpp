@@ -20,7 +20,7 @@ constexpr int CURSOR_WIDTH = 1;
 } // namespace
 
 ResultBox::ResultBox(QWidget* parent)
-    : QLineEdit(parent)
+    : FigureBox(parent)
 {
     setReadOnly(true);
     setMaxLength(std::numeric_limits<int>::max());
@@ -68,7 +68,7 @@ QString ResultBox::shownText() const
 
 void ResultBox::changeEvent(QEvent* event)
 {
-    QLineEdit::changeEvent(event);
+    FigureBox::changeEvent(event);
     switch (event->type()) {
     case QEvent::FontChange:
     case QEvent::StyleChange:
@@ -84,7 +84,7 @@ void ResultBox::changeEvent(QEvent* event)
 
 void ResultBox::resizeEvent(QResizeEvent* event)
 {
-    QLineEdit::resizeEvent(event);
+    FigureBox::resizeEvent(event);
     fitText();
 }
 
@@ -165,7 +165,7 @@ void ResultBox::applyColours()
 void ResultBox::paintEvent(QPaintEvent* event)
 {
     if (!elided_) {
-        QLineEdit::paintEvent(event);
+        FigureBox::paintEvent(event);
         return;
     }
     QPainter painter(this);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QLineEdit>
+#include "figure_box.h"
 
 // A read-only box for one result. It never shows a figure cut so that it
 // reads as another: a text too wide for the box is drawn in a smaller font,
@@ -9,7 +9,7 @@
 // mantissa, keeping the E, the sign and the exponent whole ("1.33⋯E+198").
 // The tooltip, text(), the accessible value and copying give the whole text
 // always. A stale box, one a faulted run did not reach, is dimmed.
-class ResultBox : public QLineEdit {
+class ResultBox : public FigureBox {
     Q_OBJECT
 
 public:

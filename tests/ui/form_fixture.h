@@ -1,5 +1,6 @@
 #pragma once
 
+#include "form_accessibility.h"
 #include "quanvik_form.h"
 
 #include <QAbstractButton>
@@ -28,6 +29,9 @@ class FormFixture : public QObject {
     Q_OBJECT
 
 protected:
+    // As main() does, before any form is shown.
+    FormFixture() { quanvik::installFormAccessibility(); }
+
     static inline const QStringList INPUTS {"Text1", "Text2", "Text3", "Text4", "Text5", "Text6"};
     static inline const QStringList RESULTS {
         "Text7", "Text8", "Text9", "Text10", "Text11", "Text12", "Text13"};

@@ -21,6 +21,46 @@ private slots:
         QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Text13"));
     }
 
+    // A box entered by Tab selects its figure one turn later, after Qt has
+    // told assistive technology of the focus; a key typed in between keeps
+    // what it did and nothing is selected over it.
+    void selectedAfterFocus_data()
+    {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<int>("between"); // a key pressed at once, or 0
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("selected");
+        const int tab = Qt::Key_Tab;
+        QTest::newRow("Tab into an input") << "Text1" << tab << "Text2" << 0 << "10" << "10";
+        QTest::newRow("Backtab into an input")
+            << "Text3" << int(Qt::Key_Backtab) << "Text2" << 0 << "10" << "10";
+        QTest::newRow("Tab into a result") << "Command1" << tab << "Text7" << 0 << "12" << "12";
+        QTest::newRow("typed before") << "Text1" << tab << "Text2" << int(Qt::Key_5) << "105" << "";
+        QTest::newRow("moved before") << "Command1" << tab << "Text7" << int(Qt::Key_End) << "12" << "";
+    }
+
+    void selectedAfterFocus()
+    {
+        QFETCH(QString, from);
+        QFETCH(int, key);
+        QFETCH(QString, box);
+        QFETCH(int, between);
+        QFETCH(QString, text);
+        QFETCH(QString, selected);
+        fill(INPUTS, WORKED_EXAMPLE);
+        control<QPushButton>("Command1")->click();
+        control(from)->setFocus();
+        QTest::keyClick(control(from), Qt::Key(key));
+        QCOMPARE(QApplication::focusWidget(), control(box));
+        if (between != 0)
+            QTest::keyClick(control(box), Qt::Key(between));
+        QCoreApplication::processEvents();
+        QCOMPARE(this->box(box)->text(), text);
+        QCOMPARE(this->box(box)->selectedText(), selected);
+    }
+
     void typedWithTheKeyboard_data()
     {
         QTest::addColumn<QStringList>("inputs");
