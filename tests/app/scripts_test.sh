@@ -35,6 +35,8 @@ fi
 if [ "${3:-}" != inside ]; then
     [ "$(id -u)" -eq 0 ] || { echo "SKIPPED: binds and mount namespaces need root"; exit 0; }
     command -v unshare >/dev/null || { echo "SKIPPED: unshare is not installed"; exit 0; }
+    # In a chroot / is no mount point: its propagation cannot be set.
+    mountpoint -q / || { echo "SKIPPED: / is not a mount point here (a chroot?)"; exit 0; }
     # The namespace is the test's own: whatever the functions do stays in it.
     exec unshare --mount --propagation private "$0" binds "$source" inside
 fi
