@@ -34,7 +34,10 @@ waitFor() { # <seconds> <what> <command...>
 }
 
 # A Wine prefix of the project's: no Mono or Gecko (their installers would ask
-# on screen), no Wine debug output.
+# on screen), no HID or USB bus drivers, no Wine debug output. Wine 8 starts the
+# bus drivers in a second driver host, which on a busy machine can lose the race
+# for the PnP manager's name and then crashes on their devices (a null driver
+# in IoCreateDevice), leaving its debugger's key in user.reg. Nothing needs them.
 wineEnv() { # <prefix>
-    export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES=mscoree,mshtml=
+    export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=;winebus.sys,wineusb.sys=d'
 }

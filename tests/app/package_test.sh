@@ -227,7 +227,7 @@ signed)
         unzip -p "$2"/*.zip '*/quanvik.exe' >"$program"
         installer=$(ls "$2"/*-setup.exe)
         rm -rf "$work/wine/drive_c/signed"
-        WINEPREFIX=$work/wine WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d' \
+        WINEPREFIX=$work/wine WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-};winemenubuilder.exe=d" \
             wine "$installer" /S '/D=C:\signed' || fail "the signed installer did not install"
         WINEPREFIX=$work/wine wineserver -k
         for file in "$program" "$installer" "$uninstaller"; do

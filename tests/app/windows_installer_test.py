@@ -62,9 +62,9 @@ class Prefix:
         # file can vanish before it is copied.
         shutil.copytree(template, self.root, symlinks=True, ignore=shutil.ignore_patterns('*.tmp'))
         self.drive = os.path.join(self.root, 'drive_c')
-        # No Linux menu entries for the shortcuts.
-        self.env = dict(os.environ, WINEPREFIX=self.root, WINEDEBUG='-all',
-                        WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d')
+        # The suite's overrides, and no Linux menu entries for the shortcuts.
+        overrides = os.environ.get('WINEDLLOVERRIDES', '') + ';winemenubuilder.exe=d'
+        self.env = dict(os.environ, WINEPREFIX=self.root, WINEDEBUG='-all', WINEDLLOVERRIDES=overrides)
 
     def wine(self, *args):
         # What Wine says (a crash's backtrace among it) reaches the test's log.
